@@ -1,0 +1,43 @@
+#pragma once
+
+#include "model/ObjectStorage.h"
+#include "model/PolarPoint.h"
+
+#include <QColor>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
+#include <optional>
+
+class QPainter;
+
+// The control strip along the top of the window; the canvas is below it.
+inline constexpr int StripHeight = 50;
+// Pitch of the dot grid and of snapping.
+inline constexpr int GridPitch = 10;
+// Colour of the axes and the grid dots.
+inline const QColor GridColour{100, 100, 100};
+
+// What painting reads of the editor window.
+struct CanvasView
+{
+    QSize client;           // the window's client area
+    double scale = 1.0;
+    double rotation = 0.0;  // radians, non-zero only while animating
+    bool animating = false; // a plain canvas, without axes and dots
+};
+
+// The canvas: the client area below the strip.
+QRect CanvasRect(QSize client);
+
+// The origin of every polar coordinate: (W / 2, H / 2 + 25).
+QPoint CanvasCentre(QSize client);
+
+// Polar form of a client-area pixel at the given scale and rotation.
+// Nothing when the scale or rotation can give no finite point.
+std::optional<PolarPoint> ToPolar(QPoint pixel, QSize client, double scale, double rotation);
+
+// Paints the canvas: background, axes, every shape in order, then the dots.
+// Never draws outside the canvas rectangle.
+void PaintCanvas(QPainter &painter, const CanvasView &view, const ShapeList &shapes);

@@ -1,0 +1,31 @@
+#include "model/DrawMapping.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Far outside any screen, yet small enough that centre + offset fits an int.
+constexpr double OffsetLimit = 1 << 24;
+
+} // namespace
+
+QPoint MapToScreen(const PolarPoint &point, double scale, double rotation, int centreX,
+                   int centreY)
+{
+    const double r = point.radius * scale;
+    const double theta = point.angle + rotation;
+    double dx = std::sin(theta) * r;
+    double dy = -(std::cos(theta) * r);
+    if (!std::isfinite(dx) || !std::isfinite(dy))
+        return {centreX, centreY};
+    // Pull a far point in along its ray from the centre: its direction, and so
+    // what is visible of the edges reaching it, stays as it was.
+    const double largest = std::max(std::abs(dx), std::abs(dy));
+    if (largest > OffsetLimit) {
+        dx = dx / largest * OffsetLimit;
+        dy = dy / largest * OffsetLimit;
+    }
+    // Conversions truncate toward zero.
+    return {centreX + static_cast<int>(dx), centreY + static_cast<int>(dy)};
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QSaveFile>
+#include <QString>
+
+#include <cstddef>
+#include <stdexcept>
+
+// A file error, carrying the platform's description of what went wrong.
+class CFileException : public std::runtime_error
+{
+public:
+    explicit CFileException(const QString &description);
+    QString Description() const;
+};
+
+// A file written as a whole: it appears complete when committed, or not at
+// all, and an existing file of that name is untouched until then.
+// Every failure is thrown as a CFileException.
+class COutputFile
+{
+public:
+    explicit COutputFile(const QString &path);
+    virtual ~COutputFile();
+
+    COutputFile(const COutputFile &) = delete;
+    COutputFile &operator=(const COutputFile &) = delete;
+
+    void Write(const void *data, std::size_t size);
+    // Makes the written bytes the file's content.
+    void Commit();
+
+protected:
+    // Hands bytes to the file; returns the number written, -1 on error.
+    // Overridden by tests to inject a failing device.
+    virtual qint64 WriteRaw(const char *data, qint64 size);
+    QString ErrorString() const;
+
+private:
+    QSaveFile m_file;
+};

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "platform/DialogSeam.h"
+
+#include <QByteArray>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+
+// Points every QSettings of this process at a fresh temporary folder for its
+// lifetime, so tests never see or touch the user's own settings.
+class TempSettings
+{
+public:
+    TempSettings();
+    ~TempSettings();
+    QString Path() const { return m_dir.path(); }
+    // The INI file the store writes.
+    QString IniFile() const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Answers the program's modal dialogs from queues the test fills, and records
+// what was asked. An empty queue answers Cancel.
+class ScriptedSeam : public CDialogSeam
+{
+public:
+    ScriptedSeam() { CDialogSeam::Install(this); }
+    ~ScriptedSeam() override { CDialogSeam::Install(nullptr); }
+
+    struct Shown
+    {
+        QMessageBox::Icon icon;
+        QString caption;
+        QString text;
+        QMessageBox::StandardButtons buttons;
+    };
+
+    std::deque<QMessageBox::StandardButton> messageAnswers;
+    std::deque<QString> fileAnswers;
+    std::deque<std::optional<std::uint32_t>> colourAnswers;
+
+    QList<Shown> messages;
+    QStringList fileSuffixes;
+    QList<std::uint32_t> colourInitials;
+
+    QMessageBox::StandardButton Message(QWidget *parent, QMessageBox::Icon icon,
+                                        const QString &caption, const QString &text,
+                                        QMessageBox::StandardButtons buttons) override;
+    QString SaveFileName(QWidget *parent, const QString &defaultSuffix) override;
+    std::optional<std::uint32_t> ChooseColour(QWidget *parent, std::uint32_t initial) override;
+};
+
+QByteArray ReadFileBytes(const QString &path);
+void WriteFileBytes(const QString &path, const QByteArray &bytes);
