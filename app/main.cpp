@@ -1,31 +1,11 @@
-#include "editor/Canvas.h"
+#include "app/PatternApp.h"
 
 #include <QApplication>
-#include <QPainter>
-#include <QWidget>
-
-namespace {
-
-class CanvasWindow : public QWidget
-{
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter painter(this);
-        PaintCanvas(painter, CanvasView{size()}, m_shapes);
-    }
-
-private:
-    ShapeList m_shapes;
-};
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    CanvasWindow window;
-    window.resize(480, 361);
-    window.show();
-    return app.exec();
+    QApplication application(argc, argv);
+    CPatternApp app;
+    app.InitInstance();
+    return 0;
 }

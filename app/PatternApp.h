@@ -1,0 +1,11 @@
+#pragma once
+
+// The application: fixes where the settings live, runs the editor window
+// modally and ends the program when it ends.
+class CPatternApp
+{
+public:
+    // Returns whether a message loop should follow: never, the editor's run
+    // was the whole program.
+    bool InitInstance();
+};

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+// The program's string table.
+namespace Strings {
+
+inline QString AboutMenu() { return QStringLiteral("&About Vortigram..."); } // 101
+inline QString ClearQuestion() { return QStringLiteral("Clear all drawn items, Are you sure?"); } // 102
+
+} // namespace Strings
