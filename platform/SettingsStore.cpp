@@ -1,15 +1,8 @@
 #include "platform/SettingsStore.h"
 
-#include <QSettings>
 #include <QStringList>
 
 namespace {
-
-QSettings OpenStore()
-{
-    return QSettings(QSettings::IniFormat, QSettings::UserScope,
-                     CSettingsStore::Organisation, CSettingsStore::Application);
-}
 
 QString Key(const QString &section, const QString &entry)
 {
@@ -18,11 +11,17 @@ QString Key(const QString &section, const QString &entry)
 
 } // namespace
 
+// On Linux the native format is the INI file <XDG config>/Marbrel/vortigram.conf;
+// IniFormat would write the same text to vortigram.ini instead.
+CSettingsStore::CSettingsStore()
+    : m_settings(QSettings::NativeFormat, QSettings::UserScope, Organisation, Application)
+{
+}
+
 QString CSettingsStore::Read(const QString &section, const QString &entry,
                              const QString &defaultValue) const
 {
-    const QSettings settings = OpenStore();
-    const QVariant value = settings.value(Key(section, entry));
+    const QVariant value = m_settings.value(Key(section, entry));
     if (!value.isValid())
         return defaultValue;
     // An unquoted value with commas in a hand-edited file comes back as a list;
@@ -34,12 +33,10 @@ QString CSettingsStore::Read(const QString &section, const QString &entry,
 
 void CSettingsStore::Write(const QString &section, const QString &entry, const QString &value)
 {
-    QSettings settings = OpenStore();
-    settings.setValue(Key(section, entry), value);
+    m_settings.setValue(Key(section, entry), value);
 }
 
 void CSettingsStore::RemoveSection(const QString &section)
 {
-    QSettings settings = OpenStore();
-    settings.remove(section);
+    m_settings.remove(section);
 }
