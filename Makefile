@@ -21,5 +21,25 @@ run: build
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
+# Benchmarks, optimised, in their own folder; never part of `make test`.
+BENCH_BUILD ?= build-bench
+bench: deps
+	@cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DVORTIGRAM_BENCHMARKS=ON \
+		-DBUILD_TESTING=OFF >/dev/null
+	@cmake --build $(BENCH_BUILD) -j $(JOBS) --target vortigram_bench
+	QT_QPA_PLATFORM=offscreen ./$(BENCH_BUILD)/bench/vortigram_bench
+
+# The whole test suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Any report fails the run; leaks inside system libraries are listed in
+# scripts/lsan.supp.
+CHECK_BUILD ?= build-asan
+SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:strict_init_order=1 \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0
+check: deps
+	@cmake -S . -B $(CHECK_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORTIGRAM_SANITIZE=ON >/dev/null
+	@cmake --build $(CHECK_BUILD) -j $(JOBS)
+	cd $(CHECK_BUILD) && $(SANITIZER_ENV) QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
 clean:
 	rm -rf build build-*
