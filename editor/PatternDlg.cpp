@@ -29,6 +29,7 @@
 
 #include <cmath>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -417,7 +418,8 @@ void CPatternDlg::resizeEvent(QResizeEvent *event)
 void CPatternDlg::contextMenuEvent(QContextMenuEvent *event)
 {
     // Stands in for the system menu: a right click on the control strip.
-    if (IsBusy() || event->pos().y() >= StripHeight)
+    const bool swallow = std::exchange(m_swallowContextMenu, false);
+    if (swallow || IsBusy() || event->pos().y() >= StripHeight)
         return;
     QMenu menu(this);
     menu.addAction(Strings::AboutMenu(), this, [this] { OnSysCommand(AboutCommand); });
@@ -437,8 +439,12 @@ void CPatternDlg::keyPressEvent(QKeyEvent *event)
 
 void CPatternDlg::mousePressEvent(QMouseEvent *event)
 {
-    if (!m_animating)
-        m_entry->Press(event->button(), event->position().toPoint());
+    if (m_animating)
+        return;
+    const bool entering = m_entry->IsRunning();
+    m_entry->Press(event->button(), event->position().toPoint());
+    // The right press that ends a shape is not also a request for the menu.
+    m_swallowContextMenu = entering && !m_entry->IsRunning();
 }
 
 void CPatternDlg::mouseReleaseEvent(QMouseEvent *event)

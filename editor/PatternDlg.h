@@ -85,6 +85,7 @@ private:
     double m_rotation = 0.0;
     bool m_animating = false;
     bool m_closePending = false;
+    bool m_swallowContextMenu = false;
     std::chrono::milliseconds m_frameDelay{30};
 
     QIcon m_icon;
