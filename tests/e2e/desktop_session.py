@@ -507,8 +507,7 @@ def main():
     session = Session(program, artefacts)
     try:
         session.start_display()
-        first_run(session)
-        second_run(session)
+        second_run(session, first_run(session))
         log("PASS")
         if os.environ.get("VORTIGRAM_E2E_KEEP"):
             session.keep_artefacts(final=False)
@@ -639,11 +638,11 @@ def first_run(session):
     check(seen_pen == polyline.pen,
           f"the polyline was painted in {seen_pen}, the fifth Foreground colour is {polyline.pen}")
     check_design(design, [polygon, polyline], centre)
-    session.design = design
+    return design
 
 
-def second_run(session):
-    with open(session.design, "rb") as f:
+def second_run(session, first_path):
+    with open(first_path, "rb") as f:
         first_design = f.read()
     proc, window = session.start_program("vortigram-2")
     wait_for_screen(session, "the empty canvas again", lambda shot: canvas_problems(window, shot))
@@ -663,7 +662,7 @@ def second_run(session):
     foreground = colour_list(parser, "Foreground", text)
     dot.fill, dot.pen = split_colour(background[0]), split_colour(foreground[0])
     check_design(design, [dot], window.centre)
-    with open(session.design, "rb") as f:
+    with open(first_path, "rb") as f:
         check(f.read() == first_design, "the first design file changed in the second run")
 
 
