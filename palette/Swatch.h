@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QAbstractItemDelegate>
+#include <QColor>
+
+#include <cstdint>
+#include <functional>
+
+class QPainter;
+class QRect;
+
+// Height of every swatch row, and of a drop-down's closed field.
+inline constexpr int SwatchItemHeight = 20;
+
+// The colour a 0x00BBGGRR value stands for; the top byte is ignored.
+QColor SwatchColour(std::int32_t value);
+
+// Paints one swatch item into itemRect: the colour (if any) on the rect shrunk
+// by 3 pixels, and a dotted ring 2 pixels inside the rect when focused.
+// Nothing else is painted, so the margin stays as the control left it and a
+// selected item looks like any other.
+void PaintSwatchItem(QPainter &painter, const QRect &itemRect, const QColor *colour,
+                     bool drawFocus, const QColor &ringColour);
+
+// Hands every row of a view to its owner's item painter, at a fixed height.
+class CSwatchDelegate : public QAbstractItemDelegate
+{
+    Q_OBJECT
+
+public:
+    using DrawFunction = std::function<void(QPainter &, const QRect &, int, bool)>;
+
+    CSwatchDelegate(DrawFunction draw, int rowHeight, QObject *parent);
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+
+private:
+    DrawFunction m_draw;
+    int m_rowHeight;
+};
