@@ -8,8 +8,8 @@
 #include <QPushButton>
 
 CAboutDlg::CAboutDlg(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
 {
     setWindowTitle(QStringLiteral("About Vortigram"));
     setFixedSize(DluToPixelsX(235), DluToPixelsY(55));

@@ -92,6 +92,18 @@ QString ControlText(const QWidget *control)
     return QString();
 }
 
+// Puts the bitmap on the button, shrunk where it would cover the button's frame.
+void ShowBitmap(QPushButton &button, const QPixmap &bitmap)
+{
+    constexpr int FrameRoom = 4;
+    button.setIcon(bitmap);
+    const QSize inside = button.size() - QSize(FrameRoom, FrameRoom);
+    QSize size = bitmap.size();
+    if (size.width() > inside.width() || size.height() > inside.height())
+        size.scale(inside, Qt::KeepAspectRatio);
+    button.setIconSize(size);
+}
+
 bool TextsFit(const QList<QWidget *> &controls, const QFont &font)
 {
     const QFontMetrics metrics(font);
@@ -109,8 +121,8 @@ bool TextsFit(const QList<QWidget *> &controls, const QFont &font)
 } // namespace
 
 CPatternDlg::CPatternDlg(QWidget *parent)
-    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint),
+    : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       m_icon(Resources::AppIcon()), m_entry(std::make_unique<CShapeEntry>(*this))
 {
     setWindowTitle(QStringLiteral("Vortigram"));
@@ -213,12 +225,9 @@ void CPatternDlg::OnInitDialog()
 
     m_goBitmap = QPixmap(Resources::GoBitmap());
     m_swatchBitmap = QPixmap(Resources::SwatchesBitmap());
-    m_apply->setIcon(m_goBitmap);
-    m_apply->setIconSize(m_goBitmap.size());
-    for (QPushButton *button : m_colourButtons) {
-        button->setIcon(m_swatchBitmap);
-        button->setIconSize(m_swatchBitmap.size());
-    }
+    ShowBitmap(*m_apply, m_goBitmap);
+    for (QPushButton *button : m_colourButtons)
+        ShowBitmap(*button, m_swatchBitmap);
 }
 
 bool CPatternDlg::PolygonChecked() const
@@ -367,7 +376,11 @@ void CPatternDlg::OnClose()
 {
     m_background->SaveColours(BackgroundSection);
     m_foreground->SaveColours(ForegroundSection);
-    CSettingsStore().Write(ScaleSection, ScaleEntry, FormatScaleSetting(m_scale));
+    CSettingsStore store;
+    // The file is this program's own: only what it writes survives a save,
+    // so the noise of a damaged file does not live on in every later one.
+    store.KeepOnly({BackgroundSection, ForegroundSection});
+    store.Write(ScaleSection, ScaleEntry, FormatScaleSetting(m_scale));
     DeleteAllShapes();
 }
 
