@@ -37,19 +37,12 @@ void Fill(CColourComboBox &combo, const QList<int> &colours)
         combo.AddColour(colour);
 }
 
-QList<int> Colours(const CColourListBox &list)
+template <typename List>
+QList<int> Colours(const List &list)
 {
     QList<int> colours;
     for (int i = 0; i < list.ColourCount(); ++i)
         colours.append(list.ColourAt(i));
-    return colours;
-}
-
-QList<int> Colours(const CColourComboBox &combo)
-{
-    QList<int> colours;
-    for (int i = 0; i < combo.ColourCount(); ++i)
-        colours.append(combo.ColourAt(i));
     return colours;
 }
 
