@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 namespace {
 
 QString Key(const QString &section, const QString &entry)
@@ -39,4 +41,27 @@ void CSettingsStore::Write(const QString &section, const QString &entry, const Q
 void CSettingsStore::RemoveSection(const QString &section)
 {
     m_settings.remove(section);
+}
+
+void CSettingsStore::KeepOnly(const QStringList &sections)
+{
+    const QStringList groups = m_settings.childGroups();
+    const bool foreign = !m_settings.childKeys().isEmpty() ||
+                         std::any_of(groups.begin(), groups.end(), [&](const QString &group) {
+                             return !sections.contains(group);
+                         });
+    if (!foreign)
+        return;
+    // Rebuilt rather than pruned: a damaged file can hold keys with empty
+    // names, and removing "" would take every section with it.
+    QList<std::pair<QString, QVariant>> kept;
+    for (const QString &section : sections) {
+        m_settings.beginGroup(section);
+        for (const QString &entry : m_settings.childKeys())
+            kept.append({Key(section, entry), m_settings.value(entry)});
+        m_settings.endGroup();
+    }
+    m_settings.clear();
+    for (const auto &[key, value] : kept)
+        m_settings.setValue(key, value);
 }

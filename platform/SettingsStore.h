@@ -22,6 +22,8 @@ public:
     void Write(const QString &section, const QString &entry, const QString &value);
     // Forgets every entry of a section.
     void RemoveSection(const QString &section);
+    // Forgets every section but these, and every entry outside a section.
+    void KeepOnly(const QStringList &sections);
 
 private:
     QSettings m_settings;
