@@ -4,6 +4,7 @@
 #include <QPolygon>
 
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -46,23 +47,33 @@ QRect CRubberBandOverlay::Toggle(QPoint from, QPoint to)
     if (box.isEmpty())
         return {};
 
-    // Which pixels the quadrilateral covers, by the even-odd rule.
+    // Which pixels the quadrilateral covers, by the even-odd rule. The clip
+    // keeps Qt on its fast path when the band reaches far outside the window.
     QImage coverage(box.size(), QImage::Format_Grayscale8);
     coverage.fill(0);
     {
         QPainter painter(&coverage);
+        painter.setClipRect(coverage.rect());
         painter.setPen(Qt::NoPen);
         painter.setBrush(Qt::white);
         painter.translate(-box.topLeft());
         painter.drawPolygon(quad, Qt::OddEvenFill);
     }
 
+    // The band is a parallelogram: each row covers one run of pixels, found
+    // with a quick search instead of a test of every pixel of the box.
+    const auto width = static_cast<std::size_t>(box.width());
     for (int y = 0; y < box.height(); ++y) {
         const uchar *covered = coverage.constScanLine(y);
-        auto *mask = reinterpret_cast<QRgb *>(m_mask.scanLine(box.top() + y));
-        for (int x = 0; x < box.width(); ++x) {
+        const auto *first = static_cast<const uchar *>(std::memchr(covered, 0xFF, width));
+        if (!first)
+            continue;
+        const auto *last = static_cast<const uchar *>(memrchr(covered, 0xFF, width));
+        const int my = box.top() + y;
+        auto *mask = reinterpret_cast<QRgb *>(m_mask.scanLine(my));
+        for (auto x = static_cast<int>(first - covered); x <= static_cast<int>(last - covered); ++x) {
             const int mx = box.left() + x;
-            if (covered[x] != 0 && CheckerSet(mx, box.top() + y))
+            if (covered[x] != 0 && CheckerSet(mx, my))
                 mask[mx] ^= 0x00FFFFFF;
         }
     }
