@@ -29,8 +29,8 @@ private slots:
     void enterAppliesAndEscapeDoesNotClose();
     void refusedScales_data();
     void refusedScales();
-    void unusableStoredScaleStartsAtOne_data();
-    void unusableStoredScaleStartsAtOne();
+    void storedScaleAtStart_data();
+    void storedScaleAtStart();
     void clearAsksOnlyWhenThereIsSomethingToClear();
     void testAnimationFramesAndRestore();
     void closeDuringAnimationWaitsForTheEnd();
@@ -186,6 +186,7 @@ void tst_PatternDlg::refusedScales_data()
     QTest::newRow("letters") << "abc" << "Please enter a number.";
     QTest::newRow("empty") << "" << "Please enter a number.";
     QTest::newRow("number then letters") << "2x" << "Please enter a number.";
+    QTest::newRow("decimal comma") << "2,5" << "Please enter a number.";
 }
 
 void tst_PatternDlg::refusedScales()
@@ -204,25 +205,30 @@ void tst_PatternDlg::refusedScales()
     QCOMPARE(m_seam->messages.front().text, message);
 }
 
-void tst_PatternDlg::unusableStoredScaleStartsAtOne_data()
+void tst_PatternDlg::storedScaleAtStart_data()
 {
     QTest::addColumn<QString>("stored");
     QTest::addColumn<double>("scale");
-    QTest::newRow("zero") << "0" << 1.0;
-    QTest::newRow("letters") << "abc" << 1.0;
-    QTest::newRow("infinite") << "1e999" << 1.0;
-    QTest::newRow("leading number") << "0.5 and more" << 0.5;
-    QTest::newRow("negative") << "-2" << -2.0;
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("zero") << "0" << 1.0 << "1";
+    QTest::newRow("letters") << "abc" << 1.0 << "1";
+    QTest::newRow("infinite") << "1e999" << 1.0 << "1";
+    QTest::newRow("leading number") << " 0.5 and more" << 0.5 << "0.5";
+    QTest::newRow("negative") << "-2.000000" << -2.0 << "-2";
+    QTest::newRow("15 significant digits") << "0.1234567890123456789" << 0.1234567890123456789
+                                           << "0.123456789012346";
 }
 
-void tst_PatternDlg::unusableStoredScaleStartsAtOne()
+void tst_PatternDlg::storedScaleAtStart()
 {
     QFETCH(QString, stored);
     QFETCH(double, scale);
+    QFETCH(QString, shown);
     CSettingsStore().Write("Settings", "Scale", stored);
     const auto dlg = Open();
     QVERIFY(dlg);
     QCOMPARE(dlg->Scale(), scale);
+    QCOMPARE(dlg->ScaleField().text(), shown);
 }
 
 void tst_PatternDlg::clearAsksOnlyWhenThereIsSomethingToClear()
