@@ -197,6 +197,11 @@ class Session:
             "LANG": "C.UTF-8",
             "QT_QPA_PLATFORM": "xcb",
         }
+        # The sanitizer build's rules (make check) are the test's, not the
+        # session's: the program must run under them here too.
+        for name in ("ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"):
+            if name in os.environ:
+                self.env[name] = os.environ[name]
         self.logs = {}
 
     def spawn(self, name, argv, **kwargs):
