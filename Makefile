@@ -27,7 +27,8 @@ bench: deps
 	@cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DVORTIGRAM_BENCHMARKS=ON \
 		-DBUILD_TESTING=OFF >/dev/null
 	@cmake --build $(BENCH_BUILD) -j $(JOBS) --target vortigram_bench
-	QT_QPA_PLATFORM=offscreen ./$(BENCH_BUILD)/bench/vortigram_bench
+	QT_QPA_PLATFORM=offscreen ./$(BENCH_BUILD)/bench/vortigram_bench \
+		--benchmark_enable_random_interleaving=true
 
 # The whole test suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 # Any report fails the run; leaks inside system libraries are listed in

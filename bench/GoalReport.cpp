@@ -5,19 +5,59 @@
 #include <QSysInfo>
 #include <QtGlobal>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <functional>
 
+void Repeated(benchmark::internal::Benchmark *benchmark)
+{
+    benchmark->Repetitions(9)->DisplayAggregatesOnly(true)->ComputeStatistics(
+        "min", [](const std::vector<double> &values) {
+            return values.empty() ? 0.0 : *std::min_element(values.begin(), values.end());
+        });
+}
+
+namespace {
+
+double TimeUnitPerSecond(benchmark::TimeUnit unit)
+{
+    switch (unit) {
+    case benchmark::kNanosecond:
+        return 1e9;
+    case benchmark::kMicrosecond:
+        return 1e6;
+    case benchmark::kMillisecond:
+        return 1e3;
+    case benchmark::kSecond:
+        return 1.0;
+    }
+    return 1.0;
+}
+
+} // namespace
+
 void CGoalReporter::ReportRuns(const std::vector<Run> &runs)
 {
+    // With repetitions the fastest stands for the benchmark; without, the run.
     for (const Run &run : runs) {
-        if (run.run_type != Run::RT_Iteration || run.error_occurred || run.iterations == 0)
+        const bool fastest = run.run_type == Run::RT_Aggregate && run.aggregate_name == "min";
+        if ((run.run_type != Run::RT_Iteration && !fastest) || run.error_occurred ||
+            run.iterations == 0)
             continue;
+        if (!fastest && m_fastest.count(run.run_name.function_name))
+            continue;
+        if (fastest)
+            m_fastest.insert(run.run_name.function_name);
         Measured measured;
         measured.seconds = run.real_accumulated_time / static_cast<double>(run.iterations);
+        measured.cpuSeconds = run.cpu_accumulated_time / static_cast<double>(run.iterations);
         for (const auto &[name, counter] : run.counters)
             measured.counters[name] = counter.value;
+        if (fastest) {
+            measured.seconds = run.GetAdjustedRealTime() / TimeUnitPerSecond(run.time_unit);
+            measured.cpuSeconds = run.GetAdjustedCPUTime() / TimeUnitPerSecond(run.time_unit);
+        }
         m_measured[run.run_name.function_name] = measured;
     }
     ConsoleReporter::ReportRuns(runs);
@@ -60,11 +100,55 @@ std::string Format(const char *format, double value)
     return text;
 }
 
+using Lookup = std::function<const CGoalReporter::Measured *(const char *)>;
+
+Goal AnimationGoal(const char *what, const char *benchmark)
+{
+    return {what, "10.8 s +- 2 %", [benchmark](const Lookup &find, std::string &figure, bool &met) {
+                const CGoalReporter::Measured *animation = find(benchmark);
+                if (!animation)
+                    return false;
+                const auto counter = [animation](const char *name) {
+                    const auto found = animation->counters.find(name);
+                    return found == animation->counters.end() ? 0.0 : found->second;
+                };
+                figure = Format("%.3f s", animation->seconds) +
+                         Format(", %.0f frames", counter("frames")) +
+                         Format(", latest %.0f ms late", counter("latest_frame_ms"));
+                met = std::abs(animation->seconds - 10.8) <= 0.02 * 10.8 && counter("frames") >= 360;
+                return true;
+            }};
+}
+
+Goal ExportGoal(const char *what, const char *benchmark)
+{
+    return {what, ">= 300 MB/s", [benchmark](const Lookup &find, std::string &figure, bool &met) {
+                const CGoalReporter::Measured *exported = find(benchmark);
+                if (!exported || exported->seconds <= 0)
+                    return false;
+                const double rate = ExportBenchBytes / exported->seconds / 1e6;
+                figure = Format("%.0f MB/s", rate) + Format(" (%.1f ms)", exported->seconds * 1e3);
+                met = rate >= 300;
+                return true;
+            }};
+}
+
+Goal SaveGoal(const char *what, const char *benchmark)
+{
+    return {what, "< 50 ms", [benchmark](const Lookup &find, std::string &figure, bool &met) {
+                const CGoalReporter::Measured *save = find(benchmark);
+                if (!save)
+                    return false;
+                figure = Format("%.2f ms", save->seconds * 1e3);
+                met = save->seconds < 0.05;
+                return true;
+            }};
+}
+
 } // namespace
 
 int CGoalReporter::PrintGoals() const
 {
-    using Lookup = std::function<const Measured *(const char *)>;
     const std::vector<Goal> goals = {
         {"Bare fill of the 1920 x 1080 image", "(reference)",
          [](const Lookup &find, std::string &figure, bool &met) {
@@ -80,7 +164,7 @@ int CGoalReporter::PrintGoals() const
              const Measured *direct = find("BM_DirectPainting");
              if (!direct)
                  return false;
-             figure = Format("%.3f ms", direct->seconds * 1e3);
+             figure = Format("%.3f ms", direct->cpuSeconds * 1e3);
              met = true;
              return true;
          }},
@@ -89,48 +173,61 @@ int CGoalReporter::PrintGoals() const
              const Measured *direct = find("BM_DirectPaintingClipped");
              if (!direct)
                  return false;
-             figure = Format("%.3f ms", direct->seconds * 1e3);
+             figure = Format("%.3f ms", direct->cpuSeconds * 1e3);
              met = true;
              return true;
          }},
-        {"PaintCanvas of the design", "<= 1.20 x (b)",
+        {"PaintCanvas of the design (CPU time)", "<= 1.20 x (b)",
          [](const Lookup &find, std::string &figure, bool &met) {
-             // (b) is the faster of the two references.
+             // (b) is the faster of the two references. Processor time, as
+             // other work on a shared machine stretches real time unevenly.
              const Measured *paint = find("BM_PaintCanvas");
              const Measured *unclipped = find("BM_DirectPainting");
              const Measured *clipped = find("BM_DirectPaintingClipped");
              const Measured *direct = unclipped;
-             if (!direct || (clipped && clipped->seconds < direct->seconds))
+             if (!direct || (clipped && clipped->cpuSeconds < direct->cpuSeconds))
                  direct = clipped;
-             if (!paint || !direct || direct->seconds <= 0)
+             if (!paint || !direct || direct->cpuSeconds <= 0)
                  return false;
-             const double ratio = paint->seconds / direct->seconds;
-             figure = Format("%.3f ms", paint->seconds * 1e3) + Format(" = %.2f x (b)", ratio);
+             const double ratio = paint->cpuSeconds / direct->cpuSeconds;
+             figure = Format("%.3f ms", paint->cpuSeconds * 1e3) + Format(" = %.2f x (b)", ratio) +
+                      Format(", (b) %.3f ms", direct->cpuSeconds * 1e3);
              met = ratio <= 1.2;
              return true;
          }},
-        {"Test animation, 360 frames at 30 ms", "10.8 s +- 2 %",
+        {"PaintCanvas's own part (no shapes)", "(reference)",
          [](const Lookup &find, std::string &figure, bool &met) {
-             const Measured *animation = find("BM_TestAnimation");
-             if (!animation)
+             const Measured *own = find("BM_PaintCanvasNoShapes");
+             if (!own)
                  return false;
-             const double frames = animation->counters.count("frames")
-                                       ? animation->counters.at("frames")
-                                       : 0.0;
-             figure = Format("%.3f s", animation->seconds) + Format(", %.0f frames", frames);
-             met = std::abs(animation->seconds - 10.8) <= 0.02 * 10.8 && frames >= 360;
+             figure = Format("%.3f ms", own->cpuSeconds * 1e3);
+             met = true;
              return true;
          }},
-        {"Export of 10,000 shapes of 49 vertices", ">= 300 MB/s",
+        {"Last animation frame from points (b')", "(reference)",
          [](const Lookup &find, std::string &figure, bool &met) {
-             const Measured *exported = find("BM_Export");
-             if (!exported || exported->seconds <= 0)
+             const Measured *direct = find("BM_LastFrameDirect");
+             if (!direct)
                  return false;
-             const double rate = ExportBenchBytes / exported->seconds / 1e6;
-             figure = Format("%.0f MB/s", rate);
-             met = rate >= 300;
+             figure = Format("%.3f ms", direct->cpuSeconds * 1e3);
+             met = true;
              return true;
          }},
+        {"Last animation frame, PaintCanvas", "(reference)",
+         [](const Lookup &find, std::string &figure, bool &met) {
+             const Measured *paint = find("BM_LastFramePaintCanvas");
+             const Measured *direct = find("BM_LastFrameDirect");
+             if (!paint || !direct || direct->cpuSeconds <= 0)
+                 return false;
+             figure = Format("%.3f ms", paint->cpuSeconds * 1e3) +
+                      Format(" = %.2f x (b')", paint->cpuSeconds / direct->cpuSeconds);
+             met = true;
+             return true;
+         }},
+        AnimationGoal("Test animation, 1920 x 1080", "BM_TestAnimation"),
+        AnimationGoal("Test animation, 480 x 361", "BM_TestAnimationDefaultWindow"),
+        ExportGoal("Export of 10,000 shapes, to disk", "BM_Export"),
+        ExportGoal("Export of 10,000 shapes, to memory", "BM_ExportToMemory"),
         {"LoadColours of 10,000 entries", "< 50 ms",
          [](const Lookup &find, std::string &figure, bool &met) {
              const Measured *load = find("BM_LoadColours");
@@ -140,15 +237,8 @@ int CGoalReporter::PrintGoals() const
              met = load->seconds < 0.05;
              return true;
          }},
-        {"SaveColours of 10,000 entries", "< 50 ms",
-         [](const Lookup &find, std::string &figure, bool &met) {
-             const Measured *save = find("BM_SaveColours");
-             if (!save)
-                 return false;
-             figure = Format("%.2f ms", save->seconds * 1e3);
-             met = save->seconds < 0.05;
-             return true;
-         }},
+        SaveGoal("SaveColours of 10,000, to disk", "BM_SaveColours"),
+        SaveGoal("SaveColours of 10,000, to memory", "BM_SaveColoursToMemory"),
         {"Start-up to the first painted frame", "< 200 ms",
          [](const Lookup &find, std::string &figure, bool &met) {
              const Measured *startup = find("BM_StartupToFirstFrame");
@@ -163,19 +253,19 @@ int CGoalReporter::PrintGoals() const
     const Lookup find = [this](const char *name) { return Find(name); };
     std::printf("\nGoals (%s, %s, Qt %s)\n", qPrintable(CpuModel()),
                 qPrintable(QSysInfo::prettyProductName()), qVersion());
-    std::printf("%-42s %-28s %-16s %s\n", "measure", "figure", "goal", "");
+    std::printf("%-40s %-46s %-14s %s\n", "measure", "figure", "goal", "");
     int missed = 0;
     for (const Goal &goal : goals) {
         std::string figure;
         bool met = false;
         if (!goal.evaluate(find, figure, met)) {
-            std::printf("%-42s %-28s %-16s %s\n", goal.what, "(not run)", goal.goal, "");
+            std::printf("%-40s %-46s %-14s %s\n", goal.what, "(not run)", goal.goal, "");
             continue;
         }
         const bool reference = std::string(goal.goal) == "(reference)";
         if (!met)
             ++missed;
-        std::printf("%-42s %-28s %-16s %s\n", goal.what, figure.c_str(), goal.goal,
+        std::printf("%-40s %-46s %-14s %s\n", goal.what, figure.c_str(), goal.goal,
                     reference ? "" : (met ? "met" : "MISSED"));
     }
     std::fflush(stdout);

@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QPainter>
 
+#include "bench/GoalReport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <vector>
@@ -29,13 +31,14 @@ void BM_BareFill(benchmark::State &state)
         benchmark::DoNotOptimize(image.constBits());
     }
 }
-BENCHMARK(BM_BareFill)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BareFill)->Unit(benchmark::kMillisecond)->Apply(Repeated);
 
 // What the rasteriser has to do whoever calls it: the shapes mapped once,
 // outside the timing, then drawn with plain QPainter calls. Qt's raster
 // engine takes a faster path for these shapes when a clip rectangle is set,
 // so the reference is measured both ways and the faster one counts.
-void DirectPainting(benchmark::State &state, bool clipped)
+void DirectPainting(benchmark::State &state, bool clipped, double scale = 1.0,
+                    double rotation = 0.0)
 {
     const ShapeList shapes = MakeBenchDesign();
     const QPoint centre = CanvasCentre(BenchClient);
@@ -50,7 +53,7 @@ void DirectPainting(benchmark::State &state, bool clipped)
     for (const auto &shape : shapes) {
         Ready r;
         for (const PolarPoint &p : shape->Points())
-            r.points.push_back(MapToScreen(p, 1.0, 0.0, centre.x(), centre.y()));
+            r.points.push_back(MapToScreen(p, scale, rotation, centre.x(), centre.y()));
         const ShapeColour pen = shape->PenColour();
         const ShapeColour fill = shape->FillColour();
         r.pen = QColor(pen.red & 0xFF, pen.green & 0xFF, pen.blue & 0xFF);
@@ -83,18 +86,17 @@ void BM_DirectPainting(benchmark::State &state)
 {
     DirectPainting(state, false);
 }
-BENCHMARK(BM_DirectPainting)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DirectPainting)->Unit(benchmark::kMillisecond)->Apply(Repeated);
 
 void BM_DirectPaintingClipped(benchmark::State &state)
 {
     DirectPainting(state, true);
 }
-BENCHMARK(BM_DirectPaintingClipped)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DirectPaintingClipped)->Unit(benchmark::kMillisecond)->Apply(Repeated);
 
-void BM_PaintCanvas(benchmark::State &state)
+void PaintCanvasAt(benchmark::State &state, const CanvasView &view)
 {
     const ShapeList shapes = MakeBenchDesign();
-    const CanvasView view{BenchClient, 1.0, 0.0, false};
     QImage image = BenchImage();
     for (auto _ : state) {
         QPainter painter(&image);
@@ -103,6 +105,56 @@ void BM_PaintCanvas(benchmark::State &state)
         benchmark::DoNotOptimize(image.constBits());
     }
 }
-BENCHMARK(BM_PaintCanvas)->Unit(benchmark::kMillisecond);
+
+// What PaintCanvas adds of its own: background, axes and the dot grid.
+void BM_PaintCanvasNoShapes(benchmark::State &state)
+{
+    const ShapeList none;
+    const CanvasView view{BenchClient, 1.0, 0.0, false};
+    QImage image = BenchImage();
+    for (auto _ : state) {
+        QPainter painter(&image);
+        PaintCanvas(painter, view, none);
+        painter.end();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_PaintCanvasNoShapes)->Unit(benchmark::kMillisecond)->Apply(Repeated);
+
+void BM_PaintCanvas(benchmark::State &state)
+{
+    PaintCanvasAt(state, CanvasView{BenchClient, 1.0, 0.0, false});
+}
+BENCHMARK(BM_PaintCanvas)->Unit(benchmark::kMillisecond)->Apply(Repeated);
+
+// The Test animation's dearest frame, its last: scale 1.54, turned by 10.8
+// radians, no axes or dots. Against the same shapes from ready points.
+constexpr double LastFrameScale = 0.1 + 360 * 0.004;
+constexpr double LastFrameRotation = 360 * 0.03;
+
+void BM_LastFrameDirect(benchmark::State &state)
+{
+    DirectPainting(state, true, LastFrameScale, LastFrameRotation);
+}
+BENCHMARK(BM_LastFrameDirect)->Unit(benchmark::kMillisecond)->Apply(Repeated);
+
+void BM_LastFramePaintCanvas(benchmark::State &state)
+{
+    PaintCanvasAt(state, CanvasView{BenchClient, LastFrameScale, LastFrameRotation, true});
+}
+BENCHMARK(BM_LastFramePaintCanvas)->Unit(benchmark::kMillisecond)->Apply(Repeated);
+
+} // namespace
+
+namespace {
+
+// The same design seen at a scale that throws every vertex far outside the
+// window, as a design entered at a small scale and shown at a large one.
+void BM_PaintCanvasFarVertices(benchmark::State &state)
+{
+    PaintCanvasAt(state,
+                  CanvasView{BenchClient, static_cast<double>(state.range(0)), 0.0, false});
+}
+BENCHMARK(BM_PaintCanvasFarVertices)->Arg(10)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Apply(Repeated);
 
 } // namespace
