@@ -189,12 +189,11 @@ void tst_RandomEvents::randomEntriesKeepTheDesignSound()
         return QTest::qWaitFor([&window] { return window.isActiveWindow(); });
     };
     QVERIFY(comeBack());
-    auto *polyline = window.findChild<QRadioButton *>(QString(), Qt::FindDirectChildrenOnly);
     QList<QRadioButton *> radios = window.findChildren<QRadioButton *>();
     QCOMPARE(radios.size(), 2);
     if (radios[0]->text() != QStringLiteral("Polyline"))
         std::swap(radios[0], radios[1]);
-    polyline = radios[0];
+    QRadioButton *polyline = radios[0];
     QRadioButton *polygon = radios[1];
 
     std::mt19937 random(seed);
