@@ -40,7 +40,7 @@ void COutputFile::Write(const void *data, std::size_t size)
     while (size > 0) {
         const std::size_t chunk =
             std::min<std::size_t>(size, std::numeric_limits<int>::max());
-        const qint64 written = WriteRaw(bytes, static_cast<qint64>(chunk));
+        const qint64 written = m_file.write(bytes, static_cast<qint64>(chunk));
         if (written != static_cast<qint64>(chunk)) {
             m_file.cancelWriting();
             throw CFileException(ErrorString());
@@ -54,11 +54,6 @@ void COutputFile::Commit()
 {
     if (!m_file.commit())
         throw CFileException(ErrorString());
-}
-
-qint64 COutputFile::WriteRaw(const char *data, qint64 size)
-{
-    return m_file.write(data, size);
 }
 
 QString COutputFile::ErrorString() const

@@ -21,7 +21,7 @@ class COutputFile
 {
 public:
     explicit COutputFile(const QString &path);
-    virtual ~COutputFile();
+    ~COutputFile();
 
     COutputFile(const COutputFile &) = delete;
     COutputFile &operator=(const COutputFile &) = delete;
@@ -30,12 +30,8 @@ public:
     // Makes the written bytes the file's content.
     void Commit();
 
-protected:
-    // Hands bytes to the file; returns the number written, -1 on error.
-    // Overridden by tests to inject a failing device.
-    virtual qint64 WriteRaw(const char *data, qint64 size);
+private:
     QString ErrorString() const;
 
-private:
     QSaveFile m_file;
 };

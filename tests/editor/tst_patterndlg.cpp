@@ -36,7 +36,6 @@ private slots:
     void closeDuringAnimationWaitsForTheEnd();
     void generateWritesTheDesign();
     void generateCancelledWritesNothing();
-    void generateFailureKeepsExistingFile();
 
 private:
     std::unique_ptr<CPatternDlg> Open()
@@ -359,30 +358,6 @@ void tst_PatternDlg::generateCancelledWritesNothing()
     QCOMPARE(m_seam->fileSuffixes.size(), 1);
     QVERIFY(QDir(dir.path()).isEmpty());
     QVERIFY(m_seam->messages.isEmpty());
-}
-
-void tst_PatternDlg::generateFailureKeepsExistingFile()
-{
-    QTemporaryDir dir;
-    const auto dlg = Open();
-    QVERIFY(dlg);
-    dlg->AddShape(Polygon(10));
-    // A folder in the way of the file: the write fails.
-    QDir(dir.path()).mkdir("taken");
-    m_seam->fileAnswers.push_back(dir.filePath("taken"));
-    dlg->OnGenerate();
-    QCOMPARE(m_seam->messages.size(), 1);
-    QVERIFY(m_seam->messages[0].text.startsWith("Problem opening file!\n"));
-    QVERIFY(m_seam->messages[0].text.size() > QStringLiteral("Problem opening file!\n").size());
-    QCOMPARE(m_seam->messages[0].caption, QCoreApplication::applicationName());
-    QCOMPARE(dlg->Shapes().size(), std::size_t(1));
-
-    // A file in a missing folder.
-    m_seam->fileAnswers.push_back(dir.filePath("missing/design.jvf"));
-    dlg->OnGenerate();
-    QCOMPARE(m_seam->messages.size(), 2);
-    QVERIFY(m_seam->messages[1].text.startsWith("Problem opening file!\n"));
-    QVERIFY(!QFile::exists(dir.filePath("missing/design.jvf")));
 }
 
 QTEST_MAIN(tst_PatternDlg)

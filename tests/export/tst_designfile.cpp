@@ -1,8 +1,6 @@
 #include "export/DesignFile.h"
-#include "platform/OutputFile.h"
 #include "support/TestSupport.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,9 +16,6 @@ private slots:
     void byteImages();
     void headerCountsShapesInSixteenBits();
     void oversizedShapeIsRefusedAndNothingWritten();
-    void unwritablePlacesGiveDescribedErrorAndKeepExistingFile_data();
-    void unwritablePlacesGiveDescribedErrorAndKeepExistingFile();
-    void failedWriteKeepsExistingFile();
     void replacesExistingFile();
 
 private:
@@ -147,85 +142,6 @@ void tst_DesignFile::oversizedShapeIsRefusedAndNothingWritten()
     ExportDesign(path, shapes);
     QCOMPARE(ReadFileBytes(path).size(), 10 + 8 + 255 * 16);
     QCOMPARE(static_cast<unsigned char>(ReadFileBytes(path).at(11)), 255);
-}
-
-void tst_DesignFile::unwritablePlacesGiveDescribedErrorAndKeepExistingFile_data()
-{
-    QTest::addColumn<QString>("relativePath");
-    QTest::newRow("missing folder") << "no/such/folder/design.jvf";
-    QTest::newRow("path is a folder") << "afolder";
-    QTest::newRow("read-only folder") << "readonly/design.jvf";
-}
-
-void tst_DesignFile::unwritablePlacesGiveDescribedErrorAndKeepExistingFile()
-{
-    QFETCH(QString, relativePath);
-    QDir(m_dir.path()).mkpath("afolder");
-    QDir(m_dir.path()).mkpath("readonly");
-    const QString existing = m_dir.filePath("readonly/design.jvf");
-    WriteFileBytes(existing, "keep me");
-    QFile::setPermissions(m_dir.filePath("readonly"),
-                          QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    const bool rootIgnoresPermissions = QFile(m_dir.filePath("readonly/probe")).open(QIODevice::WriteOnly);
-    QFile::remove(m_dir.filePath("readonly/probe"));
-    if (relativePath.startsWith("readonly") && rootIgnoresPermissions) {
-        QFile::setPermissions(m_dir.filePath("readonly"), QFileDevice::WriteOwner |
-                                  QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-        QSKIP("running with rights that ignore folder permissions");
-    }
-
-    ShapeList shapes;
-    shapes.push_back(Shape(1, {{1.0, 2.0}}));
-    try {
-        ExportDesign(m_dir.filePath(relativePath), shapes);
-        QFAIL("export reported success");
-    } catch (const CFileException &e) {
-        QVERIFY(!e.Description().trimmed().isEmpty());
-    }
-    QFile::setPermissions(m_dir.filePath("readonly"), QFileDevice::WriteOwner |
-                              QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    QCOMPARE(ReadFileBytes(existing), QByteArray("keep me"));
-    QVERIFY(QFileInfo(m_dir.filePath("afolder")).isDir());
-}
-
-namespace {
-
-// A file whose device fails after a number of bytes, as a full disk does.
-class FailingFile : public COutputFile
-{
-public:
-    FailingFile(const QString &path, qint64 room)
-        : COutputFile(path), m_room(room)
-    {
-    }
-
-protected:
-    qint64 WriteRaw(const char *data, qint64 size) override
-    {
-        if (size > m_room)
-            return -1;
-        m_room -= size;
-        return COutputFile::WriteRaw(data, size);
-    }
-
-private:
-    qint64 m_room;
-};
-
-} // namespace
-
-void tst_DesignFile::failedWriteKeepsExistingFile()
-{
-    const QString path = m_dir.filePath("full-disk.jvf");
-    WriteFileBytes(path, "previous design");
-    ShapeList shapes;
-    shapes.push_back(Shape(1, {{1.0, 2.0}, {3.0, 4.0}}));
-    {
-        FailingFile file(path, 20);
-        QVERIFY_THROWS_EXCEPTION(CFileException, WriteDesign(file, shapes));
-    }
-    QCOMPARE(ReadFileBytes(path), QByteArray("previous design"));
-    QCOMPARE(QDir(m_dir.path()).entryList({"full-disk*"}, QDir::Files | QDir::Hidden).size(), 1);
 }
 
 void tst_DesignFile::replacesExistingFile()

@@ -110,21 +110,6 @@ void tst_ColourLists::loadColours_data()
         << QByteArray("[Background]\n0=2147483648\n1=4294967295\n2=99999999999999999999999999\n"
                       "3=-2147483649\n4=-99999999999999999999999999\n")
         << QList<int>{Max32, Max32, Max32, Min32, Min32};
-    QTest::newRow("garbage and binary bytes")
-        << QByteArray("\xff garbage\n[[[\n=\n[Background]\n0=\x01\x02" "7\n1=\xff\xfe 3\n"
-                      "2=\xd9\xa1\xd9\xa2\n3=12, 34\n===\n4=\t 8\n5=@Variant(\\0\\0\\0\\x7f)\n"
-                      "6=1\n")
-        << QList<int>{0, 0, 0, 12, 8};
-    QTest::newRow("zero byte") << QByteArray("[Background]\n0=\0 12\n1=4\n", 23)
-                               << QList<int>{0, 4};
-
-    QByteArray many = "[Background]\n";
-    QList<int> manyColours;
-    for (int i = 0; i < 5000; ++i) {
-        many += QByteArray::number(i) + '=' + QByteArray::number(i * 3) + '\n';
-        manyColours.append(i * 3);
-    }
-    QTest::newRow("thousands of entries") << many << manyColours;
 }
 
 void tst_ColourLists::loadColours()
