@@ -42,14 +42,25 @@ void CObjectStorage::AddPoint(double angle, double radius)
     m_points.push_back({angle, radius});
 }
 
-int CObjectStorage::MapPoints(QPoint *out, double scale, double rotation, int centreX,
-                              int centreY) const
+void CObjectStorage::DrawMapped(QPainter &painter, double scale, double rotation, int centreX,
+                                int centreY, bool closed) const
 {
+    QPoint points[MaxDrawnPoints];
     const int count = std::min(PointCount(), MaxDrawnPoints);
+    if (count == 0)
+        return;
     for (int i = 0; i < count; ++i)
-        out[i] = MapToScreen(m_points[static_cast<std::size_t>(i)], scale, rotation, centreX,
-                             centreY);
-    return count;
+        points[i] = MapToScreen(m_points[static_cast<std::size_t>(i)], scale, rotation, centreX,
+                                centreY);
+
+    PainterToolsGuard guard(painter);
+    painter.setPen(OutlinePen(PenColour()));
+    if (closed) {
+        painter.setBrush(QBrush(ToQColor(FillColour()), Qt::SolidPattern));
+        painter.drawPolygon(points, count, Qt::OddEvenFill);
+    } else {
+        painter.drawPolyline(points, count);
+    }
 }
 
 CLineStorage::CLineStorage()
@@ -60,13 +71,7 @@ CLineStorage::CLineStorage()
 void CLineStorage::Draw(QPainter &painter, double scale, double rotation, int centreX,
                         int centreY) const
 {
-    QPoint points[MaxDrawnPoints];
-    const int count = MapPoints(points, scale, rotation, centreX, centreY);
-    if (count == 0)
-        return;
-    PainterToolsGuard guard(painter);
-    painter.setPen(OutlinePen(PenColour()));
-    painter.drawPolyline(points, count);
+    DrawMapped(painter, scale, rotation, centreX, centreY, false); // the fill plays no part
 }
 
 CPolyStorage::CPolyStorage()
@@ -77,12 +82,5 @@ CPolyStorage::CPolyStorage()
 void CPolyStorage::Draw(QPainter &painter, double scale, double rotation, int centreX,
                         int centreY) const
 {
-    QPoint points[MaxDrawnPoints];
-    const int count = MapPoints(points, scale, rotation, centreX, centreY);
-    if (count == 0)
-        return;
-    PainterToolsGuard guard(painter);
-    painter.setPen(OutlinePen(PenColour()));
-    painter.setBrush(QBrush(ToQColor(FillColour()), Qt::SolidPattern));
-    painter.drawPolygon(points, count, Qt::OddEvenFill);
+    DrawMapped(painter, scale, rotation, centreX, centreY, true);
 }

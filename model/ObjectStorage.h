@@ -6,7 +6,6 @@
 #include <vector>
 
 class QPainter;
-class QPoint;
 class COutputFile;
 
 // An RGB colour as the shapes keep it: three integers, of which only the low
@@ -47,8 +46,10 @@ public:
 protected:
     explicit CObjectStorage(int type);
 
-    // Maps the first MaxDrawnPoints vertices; returns how many were mapped.
-    int MapPoints(QPoint *out, double scale, double rotation, int centreX, int centreY) const;
+    // Draws the first MaxDrawnPoints vertices in the pen colour: a polyline,
+    // or when closed a polygon filled (even-odd) in the fill colour.
+    void DrawMapped(QPainter &painter, double scale, double rotation, int centreX, int centreY,
+                    bool closed) const;
 
 private:
     int m_type;

@@ -53,15 +53,6 @@ void WriteIni(const TempSettings &settings, const QByteArray &content)
 }
 
 template <typename List>
-QList<int> Colours(const List &list)
-{
-    QList<int> colours;
-    for (int i = 0; i < list.ColourCount(); ++i)
-        colours.append(list.ColourAt(i));
-    return colours;
-}
-
-template <typename List>
 void Fill(List &list, const QList<int> &colours)
 {
     for (const int colour : colours)

@@ -37,15 +37,6 @@ void Fill(CColourComboBox &combo, const QList<int> &colours)
         combo.AddColour(colour);
 }
 
-template <typename List>
-QList<int> Colours(const List &list)
-{
-    QList<int> colours;
-    for (int i = 0; i < list.ColourCount(); ++i)
-        colours.append(list.ColourAt(i));
-    return colours;
-}
-
 QPushButton &Button(CColourPickerDlg &dlg, const QString &text)
 {
     for (QPushButton *button : dlg.findChildren<QPushButton *>())

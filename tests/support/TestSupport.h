@@ -56,5 +56,15 @@ public:
     std::optional<std::uint32_t> ChooseColour(QWidget *parent, std::uint32_t initial) override;
 };
 
+// The colour values of a swatch list or drop-down, in order.
+template <typename List>
+QList<int> Colours(const List &list)
+{
+    QList<int> colours;
+    for (int i = 0; i < list.ColourCount(); ++i)
+        colours.append(list.ColourAt(i));
+    return colours;
+}
+
 QByteArray ReadFileBytes(const QString &path);
 void WriteFileBytes(const QString &path, const QByteArray &bytes);
