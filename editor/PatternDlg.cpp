@@ -166,8 +166,9 @@ void CPatternDlg::CreateControls()
         makeButton(QString(), DluRect(158, 2, 17, 12), &CPatternDlg::OnBackgroundColours);
     QPushButton *foregroundColours =
         makeButton(QString(), DluRect(158, 16, 17, 12), &CPatternDlg::OnForegroundColours);
-    backgroundColours->setToolTip(QStringLiteral("..."));
-    foregroundColours->setToolTip(QStringLiteral("..."));
+    // The bitmap stands in for the buttons' text, which stays their name.
+    backgroundColours->setAccessibleName(QStringLiteral("..."));
+    foregroundColours->setAccessibleName(QStringLiteral("..."));
 
     auto *scaleLabel = new QLabel(QStringLiteral("Scale:"), this);
     scaleLabel->setGeometry(DluRect(182, 5, 21, 8));
