@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -30,6 +31,12 @@ QString TempSettings::IniFile() const
 {
     return m_dir.path() + "/" + CSettingsStore::Organisation + "/" +
            CSettingsStore::Application + ".conf";
+}
+
+void TempSettings::WriteIni(const QByteArray &content) const
+{
+    QDir().mkpath(QFileInfo(IniFile()).path());
+    WriteFileBytes(IniFile(), content);
 }
 
 QMessageBox::StandardButton ScriptedSeam::Message(QWidget *, QMessageBox::Icon icon,

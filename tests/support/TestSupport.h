@@ -20,6 +20,8 @@ public:
     QString Path() const { return m_dir.path(); }
     // The INI file the store writes.
     QString IniFile() const;
+    // Makes the INI file hold exactly these bytes.
+    void WriteIni(const QByteArray &content) const;
 
 private:
     QTemporaryDir m_dir;
@@ -64,6 +66,14 @@ QList<int> Colours(const List &list)
     for (int i = 0; i < list.ColourCount(); ++i)
         colours.append(list.ColourAt(i));
     return colours;
+}
+
+// Appends the colours to a swatch list or drop-down.
+template <typename List>
+void AddColours(List &list, const QList<int> &colours)
+{
+    for (const int colour : colours)
+        list.AddColour(colour);
 }
 
 QByteArray ReadFileBytes(const QString &path);
