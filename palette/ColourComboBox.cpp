@@ -137,10 +137,7 @@ void CColourComboBox::SaveColours(const QString &section) const
 void CColourComboBox::DrawItem(QPainter &painter, const QRect &itemRect, int index,
                                bool drawFocus) const
 {
-    const bool hasItem = index >= 0 && index < count();
-    const QColor colour = SwatchColour(ColourAt(index));
-    PaintSwatchItem(painter, itemRect, hasItem ? &colour : nullptr, drawFocus,
-                    palette().color(QPalette::Text));
+    PaintSwatchItemAt(painter, itemRect, index, count(), ColourAt(index), drawFocus, palette());
 }
 
 int CColourComboBox::MeasureItem() const

@@ -91,10 +91,7 @@ void CColourListBox::CopyToCombo(CColourComboBox &combo) const
 void CColourListBox::DrawItem(QPainter &painter, const QRect &itemRect, int index,
                               bool drawFocus) const
 {
-    const bool hasItem = index >= 0 && index < count();
-    const QColor colour = SwatchColour(ColourAt(index));
-    PaintSwatchItem(painter, itemRect, hasItem ? &colour : nullptr, drawFocus,
-                    palette().color(QPalette::Text));
+    PaintSwatchItemAt(painter, itemRect, index, count(), ColourAt(index), drawFocus, palette());
 }
 
 int CColourListBox::MeasureItem() const

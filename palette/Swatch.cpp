@@ -1,6 +1,7 @@
 #include "palette/Swatch.h"
 
 #include <QPainter>
+#include <QPalette>
 #include <QRect>
 #include <QStyle>
 #include <QStyleOptionViewItem>
@@ -48,6 +49,15 @@ void PaintSwatchItem(QPainter &painter, const QRect &itemRect, const QColor *col
     const QRect swatch = itemRect.adjusted(3, 3, -3, -3);
     if (colour && !swatch.isEmpty())
         painter.fillRect(swatch, *colour);
+}
+
+void PaintSwatchItemAt(QPainter &painter, const QRect &itemRect, int index, int count,
+                       std::int32_t value, bool drawFocus, const QPalette &palette)
+{
+    const bool hasItem = index >= 0 && index < count;
+    const QColor colour = SwatchColour(value);
+    PaintSwatchItem(painter, itemRect, hasItem ? &colour : nullptr, drawFocus,
+                    palette.color(QPalette::Text));
 }
 
 CSwatchDelegate::CSwatchDelegate(DrawFunction draw, int rowHeight, QObject *parent)

@@ -7,6 +7,7 @@
 #include <functional>
 
 class QPainter;
+class QPalette;
 class QRect;
 
 // Height of every swatch row, and of a drop-down's closed field.
@@ -21,6 +22,11 @@ QColor SwatchColour(std::int32_t value);
 // selected item looks like any other.
 void PaintSwatchItem(QPainter &painter, const QRect &itemRect, const QColor *colour,
                      bool drawFocus, const QColor &ringColour);
+
+// Paints item index of a control holding count items, value being its colour;
+// an index without an item paints only the ring, if asked for.
+void PaintSwatchItemAt(QPainter &painter, const QRect &itemRect, int index, int count,
+                       std::int32_t value, bool drawFocus, const QPalette &palette);
 
 // Hands every row of a view to its owner's item painter, at a fixed height.
 class CSwatchDelegate : public QAbstractItemDelegate
