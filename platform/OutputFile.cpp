@@ -1,7 +1,11 @@
 #include "platform/OutputFile.h"
 
 #include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
 #include <limits>
+#include <unistd.h>
 
 CFileException::CFileException(const QString &description)
     : std::runtime_error(description.toStdString())
@@ -23,8 +27,10 @@ COutputFile::COutputFile(const QString &path)
     // Never fall back to writing the target in place: a failure must leave an
     // existing file as it was.
     m_file.setDirectWriteFallback(false);
-    if (!m_file.open(QIODevice::WriteOnly))
-        throw CFileException(m_file.errorString());
+    // Unbuffered, so that a full disk shows in the write that meets it: a
+    // buffered write fails only inside commit(), which does not report it.
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        throw CFileException(ErrorString());
 }
 
 COutputFile::~COutputFile()
@@ -38,22 +44,32 @@ void COutputFile::Write(const void *data, std::size_t size)
 {
     const char *bytes = static_cast<const char *>(data);
     while (size > 0) {
-        const std::size_t chunk =
-            std::min<std::size_t>(size, std::numeric_limits<int>::max());
+        const std::size_t chunk = std::min<std::size_t>(size, std::numeric_limits<int>::max());
+        // A short count is not an error yet: the next write says why it stopped.
         const qint64 written = m_file.write(bytes, static_cast<qint64>(chunk));
-        if (written != static_cast<qint64>(chunk)) {
-            m_file.cancelWriting();
-            throw CFileException(ErrorString());
-        }
-        bytes += chunk;
-        size -= chunk;
+        if (written <= 0)
+            Fail(ErrorString());
+        bytes += written;
+        size -= static_cast<std::size_t>(written);
     }
 }
 
 void COutputFile::Commit()
 {
+    // Space the file system only promised is claimed here (delayed allocation).
+    if (!m_file.flush())
+        Fail(ErrorString());
+    if (::fsync(m_file.handle()) != 0)
+        Fail(QString::fromLocal8Bit(std::strerror(errno)));
     if (!m_file.commit())
         throw CFileException(ErrorString());
+}
+
+void COutputFile::Fail(const QString &reason)
+{
+    // The reason is taken before cancelling, which replaces it.
+    m_file.cancelWriting();
+    throw CFileException(reason);
 }
 
 QString COutputFile::ErrorString() const

@@ -31,6 +31,7 @@ public:
     void Commit();
 
 private:
+    [[noreturn]] void Fail(const QString &reason);
     QString ErrorString() const;
 
     QSaveFile m_file;
