@@ -1,5 +1,7 @@
 #include "palette/Swatch.h"
 
+#include "platform/Colour.h"
+
 #include <QPainter>
 #include <QPalette>
 #include <QRect>
@@ -7,13 +9,6 @@
 #include <QStyleOptionViewItem>
 
 #include <utility>
-
-QColor SwatchColour(std::int32_t value)
-{
-    const auto bits = static_cast<std::uint32_t>(value);
-    return QColor(static_cast<int>(bits & 0xFF), static_cast<int>((bits >> 8) & 0xFF),
-                  static_cast<int>((bits >> 16) & 0xFF));
-}
 
 namespace {
 
@@ -55,7 +50,7 @@ void PaintSwatchItemAt(QPainter &painter, const QRect &itemRect, int index, int 
                        std::int32_t value, bool drawFocus, const QPalette &palette)
 {
     const bool hasItem = index >= 0 && index < count;
-    const QColor colour = SwatchColour(value);
+    const QColor colour = ColourFromValue(value);
     PaintSwatchItem(painter, itemRect, hasItem ? &colour : nullptr, drawFocus,
                     palette.color(QPalette::Text));
 }

@@ -13,9 +13,6 @@ class QRect;
 // Height of every swatch row, and of a drop-down's closed field.
 inline constexpr int SwatchItemHeight = 20;
 
-// The colour a 0x00BBGGRR value stands for; the top byte is ignored.
-QColor SwatchColour(std::int32_t value);
-
 // Paints one swatch item into itemRect: the colour (if any) on the rect shrunk
 // by 3 pixels, and a dotted ring 2 pixels inside the rect when focused.
 // Nothing else is painted, so the margin stays as the control left it and a

@@ -1,7 +1,10 @@
 #include "platform/DialogSeam.h"
 
+#include "platform/Colour.h"
+
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QPushButton>
 
 namespace {
 
@@ -15,6 +18,27 @@ QMessageBox::StandardButton CDialogSeam::Message(QWidget *parent, QMessageBox::I
 {
     QMessageBox box(icon, caption, text, buttons, parent);
     return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+QMessageBox::StandardButton CDialogSeam::Ask(QWidget *parent, const QString &caption,
+                                             const QString &text, const Choices &choices,
+                                             QMessageBox::StandardButton escape)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, parent);
+    for (const auto &[button, label] : choices)
+        box.addButton(button)->setText(label);
+    if (!choices.isEmpty())
+        box.setDefaultButton(choices.constFirst().first);
+    // Without an escape button of its own the box would pick one itself.
+    box.setEscapeButton(escape == QMessageBox::NoButton ? nullptr : box.button(escape));
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+QString CDialogSeam::OpenFileName(QWidget *parent)
+{
+    return QFileDialog::getOpenFileName(
+        parent, QString(), QString(),
+        QStringLiteral("Vortigram designs (*.jvf *.JVF);;All files (*)"));
 }
 
 QString CDialogSeam::SaveFileName(QWidget *parent, const QString &defaultSuffix)
@@ -32,14 +56,11 @@ QString CDialogSeam::SaveFileName(QWidget *parent, const QString &defaultSuffix)
 
 std::optional<std::uint32_t> CDialogSeam::ChooseColour(QWidget *parent, std::uint32_t initial)
 {
-    const QColor start(static_cast<int>(initial & 0xFF), static_cast<int>((initial >> 8) & 0xFF),
-                       static_cast<int>((initial >> 16) & 0xFF));
-    const QColor chosen = QColorDialog::getColor(start, parent);
+    const QColor chosen =
+        QColorDialog::getColor(ColourFromValue(static_cast<std::int32_t>(initial)), parent);
     if (!chosen.isValid())
         return std::nullopt;
-    return static_cast<std::uint32_t>(chosen.red()) |
-           (static_cast<std::uint32_t>(chosen.green()) << 8) |
-           (static_cast<std::uint32_t>(chosen.blue()) << 16);
+    return ValueFromColour(chosen);
 }
 
 CDialogSeam &CDialogSeam::Current()
