@@ -1,67 +1,55 @@
 #include "export/DesignFile.h"
 
-#include "export/LittleEndian.h"
+#include "platform/LittleEndian.h"
 #include "platform/OutputFile.h"
 
-#include <vector>
-
-void CObjectStorage::WriteRecord(COutputFile &file) const
-{
-    const std::size_t n = m_points.size();
-    if (n > MaxRecordVertices)
-        throw CDesignLimitError("A shape has " + std::to_string(n) +
-                                " vertices; a design file holds at most 255 per shape.");
-
-    const unsigned char header[RecordHeaderSize] = {
-        static_cast<unsigned char>(m_type & 0xFF),  static_cast<unsigned char>(n),
-        static_cast<unsigned char>(m_fill.red & 0xFF), static_cast<unsigned char>(m_fill.green & 0xFF),
-        static_cast<unsigned char>(m_fill.blue & 0xFF), static_cast<unsigned char>(m_pen.red & 0xFF),
-        static_cast<unsigned char>(m_pen.green & 0xFF), static_cast<unsigned char>(m_pen.blue & 0xFF)};
-
-    std::vector<unsigned char> buffer(n * VertexEntrySize); // may throw std::bad_alloc
-    unsigned char *out = buffer.data();
-    for (const PolarPoint &p : m_points) {
-        out = PutF64(out, p.angle);
-        out = PutF64(out, p.radius);
-    }
-
-    file.Write(header, sizeof header);
-    if (!buffer.empty())
-        file.Write(buffer.data(), buffer.size());
-}
+#include <string>
 
 namespace {
 
-void CheckShapeCount(const ShapeList &shapes)
+// Records are gathered into writes of about this size: the file is written
+// unbuffered, and a system call per record would slow large designs down.
+constexpr qsizetype WriteChunk = 1 << 20;
+
+void Flush(COutputFile &file, QByteArray &pending)
 {
-    if (shapes.size() > MaxDesignShapes)
-        throw CDesignLimitError("The design has " + std::to_string(shapes.size()) +
-                                " shapes; a design file holds at most 65535.");
+    file.Write(pending.constData(), static_cast<std::size_t>(pending.size()));
+    pending.clear();
 }
 
 } // namespace
 
-void WriteDesign(COutputFile &file, const ShapeList &shapes)
+QByteArray DesignHeader(std::size_t count)
 {
-    CheckShapeCount(shapes);
-
-    unsigned char header[DesignHeaderSize];
-    unsigned char *out = PutU32(header, DesignMagic);
-    out = PutU16(out, static_cast<std::uint16_t>(shapes.size()));
+    if (count > MaxDesignShapes)
+        throw CDesignLimitError("The design has " + std::to_string(count) +
+                                " shapes; a design file holds at most 65535.");
+    QByteArray header(DesignHeaderSize, '\0');
+    auto *out = reinterpret_cast<unsigned char *>(header.data());
+    out = PutU16(PutU32(out, DesignMagic), static_cast<std::uint16_t>(count));
     out[0] = 0xFF;
     out[1] = 0xFF;
     out[2] = 0xFF;
     out[3] = 0x00;
-    file.Write(header, sizeof header);
+    return header;
+}
 
-    for (const auto &shape : shapes)
-        shape->WriteRecord(file);
+void WriteDesign(COutputFile &file, const ShapeList &shapes)
+{
+    QByteArray pending = DesignHeader(shapes.size());
+    pending.reserve(WriteChunk + WriteChunk / 8);
+    for (const auto &shape : shapes) {
+        shape->AppendRecord(pending);
+        if (pending.size() >= WriteChunk)
+            Flush(file, pending);
+    }
+    Flush(file, pending);
 }
 
 void ExportDesign(const QString &path, const ShapeList &shapes)
 {
     // Refuse an oversized design before anything is created on disk.
-    CheckShapeCount(shapes);
+    DesignHeader(shapes.size());
     COutputFile file(path);
     WriteDesign(file, shapes);
     file.Commit();

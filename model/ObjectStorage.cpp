@@ -2,15 +2,15 @@
 
 #include "model/DrawMapping.h"
 #include "model/PainterToolsGuard.h"
+#include "platform/LittleEndian.h"
+#include "platform/OutputFile.h"
 
 #include <QPainter>
 
-namespace {
+#include <algorithm>
+#include <string>
 
-QColor ToQColor(const ShapeColour &c)
-{
-    return QColor(c.red & 0xFF, c.green & 0xFF, c.blue & 0xFF);
-}
+namespace {
 
 QPen OutlinePen(const ShapeColour &c)
 {
@@ -20,7 +20,19 @@ QPen OutlinePen(const ShapeColour &c)
     return pen;
 }
 
+unsigned char LowByte(int value)
+{
+    return static_cast<unsigned char>(value & 0xFF);
+}
+
 } // namespace
+
+std::unique_ptr<CObjectStorage> CObjectStorage::Create(int type)
+{
+    if (type == CPolyStorage::TypeValue)
+        return std::make_unique<CPolyStorage>();
+    return std::make_unique<CLineStorage>();
+}
 
 CObjectStorage::CObjectStorage(int type)
     : m_type(type)
@@ -42,16 +54,59 @@ void CObjectStorage::AddPoint(double angle, double radius)
     m_points.push_back({angle, radius});
 }
 
+void CObjectStorage::AppendRecord(QByteArray &out) const
+{
+    const std::size_t n = m_points.size();
+    if (n > MaxRecordVertices)
+        throw CDesignLimitError("A shape has " + std::to_string(n) +
+                                " vertices; a design file holds at most 255 per shape.");
+    const qsizetype start = out.size();
+    out.resize(start + RecordHeaderSize + static_cast<qsizetype>(n) * VertexEntrySize);
+    auto *bytes = reinterpret_cast<unsigned char *>(out.data() + start);
+    const unsigned char header[RecordHeaderSize] = {
+        LowByte(m_type),       static_cast<unsigned char>(n), LowByte(m_fill.red),
+        LowByte(m_fill.green), LowByte(m_fill.blue),          LowByte(m_pen.red),
+        LowByte(m_pen.green),  LowByte(m_pen.blue)};
+    bytes = std::copy(std::begin(header), std::end(header), bytes);
+    for (const PolarPoint &p : m_points)
+        bytes = PutF64(PutF64(bytes, p.angle), p.radius);
+}
+
+void CObjectStorage::WriteRecord(COutputFile &file) const
+{
+    QByteArray record;
+    AppendRecord(record);
+    file.Write(record.constData(), static_cast<std::size_t>(record.size()));
+}
+
+int CObjectStorage::MapDrawn(QPoint (&out)[MaxDrawnPoints], double scale, double rotation,
+                             int centreX, int centreY) const
+{
+    const int count = std::min(PointCount(), MaxDrawnPoints);
+    for (int i = 0; i < count; ++i)
+        out[i] = MapToScreen(m_points[static_cast<std::size_t>(i)], scale, rotation, centreX,
+                             centreY);
+    return count;
+}
+
+QRect CObjectStorage::DrawnBounds(double scale, double rotation, int centreX, int centreY) const
+{
+    QPoint points[MaxDrawnPoints];
+    const int count = MapDrawn(points, scale, rotation, centreX, centreY);
+    QRect box;
+    for (int i = 0; i < count; ++i)
+        box |= QRect(points[i], QSize(1, 1));
+    // A one-pixel pen can stray a pixel past the vertices' box.
+    return box.isNull() ? box : box.adjusted(-1, -1, 1, 1);
+}
+
 void CObjectStorage::DrawMapped(QPainter &painter, double scale, double rotation, int centreX,
                                 int centreY, bool closed) const
 {
     QPoint points[MaxDrawnPoints];
-    const int count = std::min(PointCount(), MaxDrawnPoints);
+    const int count = MapDrawn(points, scale, rotation, centreX, centreY);
     if (count == 0)
         return;
-    for (int i = 0; i < count; ++i)
-        points[i] = MapToScreen(m_points[static_cast<std::size_t>(i)], scale, rotation, centreX,
-                                centreY);
 
     PainterToolsGuard guard(painter);
     painter.setPen(OutlinePen(PenColour()));

@@ -1,20 +1,23 @@
 #pragma once
 
 #include "model/PolarPoint.h"
+#include "platform/Colour.h"
+
+#include <QByteArray>
+#include <QRect>
 
 #include <memory>
+#include <stdexcept>
 #include <vector>
 
 class QPainter;
 class COutputFile;
 
-// An RGB colour as the shapes keep it: three integers, of which only the low
-// byte of each is used for drawing and export.
-struct ShapeColour
+// A design that the file format cannot hold.
+class CDesignLimitError : public std::runtime_error
 {
-    int red = 0;
-    int green = 0;
-    int blue = 0;
+public:
+    using std::runtime_error::runtime_error;
 };
 
 // One shape of a design: its kind, its two colours and its polar vertices.
@@ -23,6 +26,14 @@ class CObjectStorage
 public:
     // Drawing uses at most this many vertices of a shape.
     static constexpr int MaxDrawnPoints = 50;
+    // A record: type, vertex count, fill RGB, pen RGB, then per vertex the
+    // angle and the radius as little-endian doubles. It counts vertices in a byte.
+    static constexpr int RecordHeaderSize = 8;
+    static constexpr int VertexEntrySize = 16;
+    static constexpr std::size_t MaxRecordVertices = 0xFF;
+
+    // A new empty shape of the kind a record's type names: 1 polygon, else polyline.
+    static std::unique_ptr<CObjectStorage> Create(int type);
 
     virtual ~CObjectStorage() = default;
     CObjectStorage(const CObjectStorage &) = delete;
@@ -31,6 +42,8 @@ public:
     void SetPenColour(int red, int green, int blue);
     void SetFillColour(int red, int green, int blue);
     void AddPoint(double angle, double radius);
+    // Room for n vertices, so a shape read whole holds no spare capacity.
+    void ReservePoints(std::size_t n) { m_points.reserve(n); }
 
     int Type() const { return m_type; }
     int PointCount() const { return static_cast<int>(m_points.size()); }
@@ -38,10 +51,15 @@ public:
     ShapeColour FillColour() const { return m_fill; }
     ShapeColour PenColour() const { return m_pen; }
 
+    // Appends this shape's record to out; throws CDesignLimitError for more
+    // vertices than a record counts.
+    void AppendRecord(QByteArray &out) const;
     // Writes this shape's record at the file's current position.
-    virtual void WriteRecord(COutputFile &file) const;
+    void WriteRecord(COutputFile &file) const;
     virtual void Draw(QPainter &painter, double scale, double rotation, int centreX,
                       int centreY) const = 0;
+    // The pixels Draw can touch: the box of the drawn vertices, pen included.
+    QRect DrawnBounds(double scale, double rotation, int centreX, int centreY) const;
 
 protected:
     explicit CObjectStorage(int type);
@@ -52,6 +70,10 @@ protected:
                     bool closed) const;
 
 private:
+    // Maps the drawn vertices into out; returns how many there are.
+    int MapDrawn(QPoint (&out)[MaxDrawnPoints], double scale, double rotation, int centreX,
+                 int centreY) const;
+
     int m_type;
     ShapeColour m_fill{255, 255, 255};
     ShapeColour m_pen{0, 0, 0};
