@@ -134,6 +134,20 @@ Goal ExportGoal(const char *what, const char *benchmark)
             }};
 }
 
+// Reading OpenBenchBytes: the rate, as a goal or as a reference.
+Goal OpenRateGoal(const char *what, const char *goal, const char *benchmark)
+{
+    return {what, goal, [benchmark, goal](const Lookup &find, std::string &figure, bool &met) {
+                const CGoalReporter::Measured *open = find(benchmark);
+                if (!open || open->seconds <= 0)
+                    return false;
+                const double rate = OpenBenchBytes / open->seconds / 1e6;
+                figure = Format("%.0f MB/s", rate) + Format(" (%.1f ms)", open->seconds * 1e3);
+                met = std::string(goal) == "(reference)" || rate >= 300;
+                return true;
+            }};
+}
+
 Goal SaveGoal(const char *what, const char *benchmark)
 {
     return {what, "< 50 ms", [benchmark](const Lookup &find, std::string &figure, bool &met) {
@@ -236,6 +250,20 @@ int CGoalReporter::PrintGoals() const
                  return false;
              figure = Format("%.2f ms", load->seconds * 1e3);
              met = load->seconds < 0.05;
+             return true;
+         }},
+        OpenRateGoal("Open of 65,535 shapes", ">= 300 MB/s", "BM_Open"),
+        OpenRateGoal("The same file's bytes only", "(reference)", "BM_OpenBytesOnly"),
+        {"Peak memory while opening", "<= 2 x file",
+         [](const Lookup &find, std::string &figure, bool &met) {
+             const Measured *peak = find("BM_OpenPeakMemory");
+             if (!peak || !peak->counters.count("peak_x_file"))
+                 return false;
+             const double ratio = peak->counters.at("peak_x_file");
+             figure = Format("%.2f x the file", ratio) +
+                      Format(" (%.1f MB", peak->counters.at("peak_mb")) +
+                      Format(" for %.1f MB)", OpenBenchBytes / 1e6);
+             met = ratio <= 2.0;
              return true;
          }},
         SaveGoal("SaveColours of 10,000, to disk", "BM_SaveColours"),

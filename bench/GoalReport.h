@@ -30,6 +30,8 @@ private:
 
 // Bytes that the export benchmark writes per iteration.
 extern const double ExportBenchBytes;
+// Bytes of the design file that the open benchmarks read.
+extern const double OpenBenchBytes;
 
 // Repeats a benchmark and adds the fastest repetition to the report. Other
 // work on a shared machine only ever adds time, so the fastest repetition is
