@@ -109,9 +109,8 @@ std::int32_t CColourComboBox::SelectedColour() const
     return ColourAt(SelectedIndex());
 }
 
-void CColourComboBox::LoadColours(const QString &section)
+void CColourComboBox::LoadColours(const CSettingsStore &store, const QString &section)
 {
-    const CSettingsStore store;
     int count = 0;
     for (QString text = store.Read(section, QStringLiteral("0")); !text.isEmpty();
          text = store.Read(section, QString::number(count))) {
@@ -124,11 +123,10 @@ void CColourComboBox::LoadColours(const QString &section)
     }
 }
 
-void CColourComboBox::SaveColours(const QString &section) const
+void CColourComboBox::SaveColours(CSettingsStore &store, const QString &section) const
 {
     // Entries left over from a longer list would be read back at the next
     // start, so the section is emptied first.
-    CSettingsStore store;
     store.RemoveSection(section);
     for (int i = 0; i < count(); ++i)
         store.Write(section, QString::number(i), QString::number(ColourAt(i)));

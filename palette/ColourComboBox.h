@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+class CSettingsStore;
 class QPainter;
 class QRect;
 
@@ -34,9 +35,9 @@ public:
     // Appends the list stored in the section (entries "0", "1", ... up to the
     // first missing or empty one), or the ten default colours when there is
     // none. Selects nothing.
-    void LoadColours(const QString &section);
-    // Makes the section hold exactly this list.
-    void SaveColours(const QString &section) const;
+    void LoadColours(const CSettingsStore &store, const QString &section);
+    // Makes the section hold exactly this list (written when the store is saved).
+    void SaveColours(CSettingsStore &store, const QString &section) const;
 
     void DrawItem(QPainter &painter, const QRect &itemRect, int index, bool drawFocus) const;
     int MeasureItem() const;

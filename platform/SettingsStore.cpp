@@ -1,67 +1,89 @@
 #include "platform/SettingsStore.h"
 
-#include <QStringList>
+#include "platform/OutputFile.h"
 
-#include <algorithm>
+#include <QFileInfo>
+#include <QSettings>
+
+#include <filesystem>
+#include <system_error>
 
 namespace {
 
-QString Key(const QString &section, const QString &entry)
+// The store writes numbers and plain words; anything else is quoted the way
+// QSettings reads it back.
+QString IniValue(const QString &value)
 {
-    return section + QLatin1Char('/') + entry;
+    for (const QChar c : value) {
+        if (!c.isLetterOrNumber() && c != u'.' && c != u'-' && c != u'+') {
+            QString quoted = value;
+            quoted.replace(u'\\', QStringLiteral("\\\\")).replace(u'"', QStringLiteral("\\\""));
+            return u'"' + quoted + u'"';
+        }
+    }
+    return value;
+}
+
+void MakeFolder(const QString &folder)
+{
+    std::error_code error;
+    std::filesystem::create_directories(folder.toStdString(), error);
+    if (error)
+        throw CFileException(QString::fromStdString(error.message()));
 }
 
 } // namespace
 
-// On Linux the native format is the INI file <XDG config>/Marbrel/vortigram.conf;
-// IniFormat would write the same text to vortigram.ini instead.
 CSettingsStore::CSettingsStore()
-    : m_settings(QSettings::NativeFormat, QSettings::UserScope, Organisation, Application)
+    // Asked of QSettings so that its paths (XDG_CONFIG_HOME, a test's setPath) hold.
+    : m_fileName(QSettings(QSettings::NativeFormat, QSettings::UserScope, Organisation,
+                           Application)
+                     .fileName())
 {
+    // Opened by name, QSettings reads this one file and no fallbacks.
+    QSettings file(m_fileName, QSettings::IniFormat);
+    for (const QString &key : file.allKeys()) {
+        const qsizetype slash = key.indexOf(u'/');
+        const QString section = slash < 0 ? QString() : key.left(slash);
+        const QVariant value = file.value(key);
+        // An unquoted value with commas in a hand-edited file comes back as a
+        // list; keep it as the text it was.
+        m_sections[section][key.mid(slash + 1)] =
+            value.typeId() == QMetaType::QStringList ? value.toStringList().join(u", ")
+                                                     : value.toString();
+    }
 }
 
 QString CSettingsStore::Read(const QString &section, const QString &entry,
                              const QString &defaultValue) const
 {
-    const QVariant value = m_settings.value(Key(section, entry));
-    if (!value.isValid())
-        return defaultValue;
-    // An unquoted value with commas in a hand-edited file comes back as a list;
-    // give it back as the text it was.
-    if (value.typeId() == QMetaType::QStringList)
-        return value.toStringList().join(QStringLiteral(", "));
-    return value.toString();
+    return m_sections.value(section).value(entry, defaultValue);
 }
 
 void CSettingsStore::Write(const QString &section, const QString &entry, const QString &value)
 {
-    m_settings.setValue(Key(section, entry), value);
+    m_sections[section][entry] = value;
 }
 
 void CSettingsStore::RemoveSection(const QString &section)
 {
-    m_settings.remove(section);
+    m_sections.remove(section);
 }
 
-void CSettingsStore::KeepOnly(const QStringList &sections)
+void CSettingsStore::Save(const QStringList &sections) const
 {
-    const QStringList groups = m_settings.childGroups();
-    const bool foreign = !m_settings.childKeys().isEmpty() ||
-                         std::any_of(groups.begin(), groups.end(), [&](const QString &group) {
-                             return !sections.contains(group);
-                         });
-    if (!foreign)
-        return;
-    // Rebuilt rather than pruned: a damaged file can hold keys with empty
-    // names, and removing "" would take every section with it.
-    QList<std::pair<QString, QVariant>> kept;
+    QByteArray text;
     for (const QString &section : sections) {
-        m_settings.beginGroup(section);
-        for (const QString &entry : m_settings.childKeys())
-            kept.append({Key(section, entry), m_settings.value(entry)});
-        m_settings.endGroup();
+        if (section.isEmpty() || !m_sections.contains(section))
+            continue;
+        text += '[' + section.toUtf8() + "]\n";
+        const QMap<QString, QString> &entries = m_sections[section];
+        for (auto it = entries.begin(); it != entries.end(); ++it)
+            text += it.key().toUtf8() + '=' + IniValue(it.value()).toUtf8() + '\n';
+        text += '\n';
     }
-    m_settings.clear();
-    for (const auto &[key, value] : kept)
-        m_settings.setValue(key, value);
+    MakeFolder(QFileInfo(m_fileName).path());
+    COutputFile file(m_fileName);
+    file.Write(text.constData(), static_cast<std::size_t>(text.size()));
+    file.Commit();
 }
