@@ -10,6 +10,7 @@
 
 #include <optional>
 
+class QImage;
 class QPainter;
 
 // The control strip along the top of the window; the canvas is below it.
@@ -18,6 +19,9 @@ inline constexpr int StripHeight = 50;
 inline constexpr int GridPitch = 10;
 // Colour of the axes and the grid dots.
 inline const QColor GridColour{100, 100, 100};
+// Polar guides: a ring every this many pixels from the centre, in this colour.
+inline constexpr int GuideRingPitch = 50;
+inline const QColor GuideColour{190, 205, 230};
 
 // What painting reads of the editor window.
 struct CanvasView
@@ -25,7 +29,10 @@ struct CanvasView
     QSize client;           // the window's client area
     double scale = 1.0;
     double rotation = 0.0;  // radians, non-zero only while animating
-    bool animating = false; // a plain canvas, without axes and dots
+    bool animating = false; // a plain canvas, without axes, guides and dots
+    int guideSpokes = 0;    // polar guides with this many spokes; 0 for none
+
+    bool operator==(const CanvasView &) const = default;
 };
 
 // The canvas: the client area below the strip.
@@ -38,6 +45,15 @@ QPoint CanvasCentre(QSize client);
 // Nothing when the scale or rotation can give no finite point.
 std::optional<PolarPoint> ToPolar(QPoint pixel, QSize client, double scale, double rotation);
 
-// Paints the canvas: background, axes, every shape in order, then the dots.
-// Never draws outside the canvas rectangle.
+// Paints the canvas: background, axes, guides, every shape in order, then the
+// dots. Never draws outside the canvas rectangle.
 void PaintCanvas(QPainter &painter, const CanvasView &view, const ShapeList &shapes);
+
+// The same on an image, the shapes shared out among the processor's cores;
+// the pixels are those of PaintCanvas.
+void PaintCanvasInParallel(QImage &image, const CanvasView &view, const ShapeList &shapes);
+
+// Draws shapes [first, end) over a canvas PaintCanvas painted, with the dots
+// put back on top of them; returns the pixels that may have changed.
+QRect PaintAddedShapes(QPainter &painter, const CanvasView &view, const ShapeList &shapes,
+                       std::size_t first);

@@ -1,62 +1,52 @@
 #include "editor/ShapeEntry.h"
 
-#include "editor/Canvas.h"
-#include "editor/PatternDlg.h"
-#include "editor/Snap.h"
-#include "palette/ColourComboBox.h"
+#include "model/DrawMapping.h"
 
-namespace {
-
-// Splits a 0x00BBGGRR value; -1 (no selection) gives white.
-ShapeColour Split(std::int32_t value)
-{
-    const auto v = static_cast<std::uint32_t>(value);
-    return {static_cast<int>(v & 0xFF), static_cast<int>((v >> 8) & 0xFF),
-            static_cast<int>((v >> 16) & 0xFF)};
-}
-
-} // namespace
-
-CShapeEntry::CShapeEntry(CPatternDlg &window)
-    : m_window(window)
+CShapeEntry::CShapeEntry(Host &host)
+    : m_host(host)
 {
 }
 
-void CShapeEntry::Press(Qt::MouseButton button, QPoint pos)
+void CShapeEntry::Start(QPoint press, const Setup &setup)
 {
-    if (!IsRunning()) {
-        if (button == Qt::LeftButton)
-            Start(pos);
+    if (IsRunning())
         return;
-    }
-    if (button == Qt::RightButton)
-        Finish();
+    m_setup = setup;
+    m_shape = CObjectStorage::Create(setup.type);
+    m_anchor = setup.polarSnap ? BandEnd(press) : PressSnap(press);
+    m_release = 1;
+    m_band.reset();
+    m_touched = QRect();
+    m_overlay.Reset(setup.view.client);
+}
+
+void CShapeEntry::Press(Qt::MouseButton button)
+{
     // Further left presses, and the middle button, do nothing.
+    if (IsRunning() && button == Qt::RightButton)
+        Finish();
 }
 
 void CShapeEntry::Release(Qt::MouseButton button, QPoint pos)
 {
     if (!IsRunning())
         return;
-    if (button == Qt::RightButton) {
+    if (button == Qt::RightButton || (button == Qt::LeftButton && m_release >= EndingRelease)) {
         Finish();
         return;
     }
     if (button != Qt::LeftButton)
         return;
-    if (m_release >= EndingRelease) {
-        Finish();
+    // A click that gives no vertex does not count toward the limit either.
+    const std::optional<PlacedVertex> vertex = Place(pos);
+    if (!vertex)
         return;
-    }
-    const QPoint vertex = RoundSnap(pos);
-    const CanvasView view = m_window.View();
-    if (const auto polar = ToPolar(vertex, view.client, view.scale, view.rotation))
-        m_shape->AddPoint(polar->angle, polar->radius);
+    m_shape->AddPoint(vertex->polar.angle, vertex->polar.radius);
     // Inverts again what the last move drew here: the new segment stays
     // visible, inverted, until the shape is finished.
-    ToggleBand(m_anchor, vertex);
+    ToggleBand(m_anchor, vertex->pixel);
     ++m_release;
-    m_anchor = vertex;
+    m_anchor = vertex->pixel;
 }
 
 void CShapeEntry::DoubleClick(Qt::MouseButton button)
@@ -69,52 +59,79 @@ void CShapeEntry::Move(QPoint pos)
 {
     if (!IsRunning())
         return;
-    const QPoint end = RoundSnap(pos);
+    const QPoint end = BandEnd(pos);
     if (m_band)
         ToggleBand(m_band->first, m_band->second);
     m_band = std::make_pair(m_anchor, end);
     ToggleBand(m_anchor, end);
 }
 
-void CShapeEntry::GrabLost()
+void CShapeEntry::End()
 {
     if (IsRunning())
         Finish();
 }
 
-void CShapeEntry::Start(QPoint pos)
+std::optional<PlacedVertex> CShapeEntry::Place(QPoint pos) const
 {
-    m_anchor = PressSnap(pos);
-    if (m_window.PolygonChecked())
-        m_shape = std::make_unique<CPolyStorage>();
-    else
-        m_shape = std::make_unique<CLineStorage>();
-    m_release = 1;
-    m_band.reset();
-    m_overlay.Reset(m_window.size());
-    m_window.setMouseTracking(true);
-    m_window.grabMouse();
-    m_window.grabKeyboard();
+    if (m_setup.polarSnap)
+        return PolarSnap(pos, m_setup.view, m_setup.spokes);
+    const QPoint pixel = RoundSnap(pos);
+    const CanvasView &view = m_setup.view;
+    const auto polar = ToPolar(pixel, view.client, view.scale, view.rotation);
+    if (!polar)
+        return std::nullopt;
+    return PlacedVertex{*polar, pixel};
 }
 
-void CShapeEntry::Finish()
+QPoint CShapeEntry::BandEnd(QPoint pos) const
 {
-    m_window.releaseKeyboard();
-    m_window.releaseMouse();
-    m_window.setMouseTracking(false);
-    m_band.reset();
-    m_overlay.Reset(m_window.size());
+    if (m_setup.polarSnap) {
+        if (const auto placed = PolarSnap(pos, m_setup.view, m_setup.spokes))
+            return placed->pixel;
+    }
+    return RoundSnap(pos);
+}
 
-    const ShapeColour fill = Split(m_window.Background().SelectedColour());
-    const ShapeColour pen = Split(m_window.Foreground().SelectedColour());
-    m_shape->SetFillColour(fill.red, fill.green, fill.blue);
-    m_shape->SetPenColour(pen.red, pen.green, pen.blue);
-    m_window.AddShape(std::move(m_shape));
+QPoint CShapeEntry::Copied(QPoint pixel, int copy, bool mirrored) const
+{
+    const QPoint centre = CanvasCentre(m_setup.view.client);
+    if (copy > 0) {
+        const auto onScreen = ToPolar(pixel, m_setup.view.client, 1.0, 0.0);
+        if (onScreen) {
+            const PolarPoint turned{onScreen->angle + copy * 2 * Pi / m_setup.copies,
+                                    onScreen->radius};
+            pixel = MapToScreen(turned, 1.0, 0.0, centre.x(), centre.y());
+        }
+    }
+    return mirrored ? QPoint(2 * centre.x() - pixel.x(), pixel.y()) : pixel;
 }
 
 void CShapeEntry::ToggleBand(QPoint from, QPoint to)
 {
-    const QRect changed = m_overlay.Toggle(from, to);
-    if (!changed.isEmpty())
-        m_window.update(changed);
+    for (int mirrored = 0; mirrored <= (m_setup.mirror ? 1 : 0); ++mirrored) {
+        for (int copy = 0; copy < m_setup.copies; ++copy) {
+            const QRect changed = m_overlay.Toggle(Copied(from, copy, mirrored != 0),
+                                                   Copied(to, copy, mirrored != 0));
+            if (changed.isEmpty())
+                continue;
+            m_touched |= changed;
+            m_host.OverlayChanged(changed);
+        }
+    }
+}
+
+void CShapeEntry::Finish()
+{
+    m_band.reset();
+    m_overlay.Reset(m_setup.view.client);
+    if (!m_touched.isEmpty())
+        m_host.OverlayChanged(m_touched);
+
+    const auto [fill, pen] = m_host.ShapeColours();
+    const ShapeColour fillColour = SplitColour(fill);
+    const ShapeColour penColour = SplitColour(pen);
+    m_shape->SetFillColour(fillColour.red, fillColour.green, fillColour.blue);
+    m_shape->SetPenColour(penColour.red, penColour.green, penColour.blue);
+    m_host.ShapeFinished(std::move(m_shape));
 }

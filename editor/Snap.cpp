@@ -1,7 +1,8 @@
 #include "editor/Snap.h"
 
-#include "editor/Canvas.h"
+#include "model/DrawMapping.h"
 
+#include <cmath>
 #include <limits>
 
 int PressSnap(int v)
@@ -19,4 +20,26 @@ int RoundSnap(int v)
         return v + (GridPitch - r);
     }
     return v - r;
+}
+
+std::optional<PlacedVertex> PolarSnap(QPoint pos, const CanvasView &view, int spokes)
+{
+    const auto onScreen = ToPolar(pos, view.client, 1.0, 0.0);
+    if (!onScreen || spokes < 1 || view.scale == 0.0 || !std::isfinite(view.scale))
+        return std::nullopt;
+    const int steps = 4 * spokes; // a whole turn
+    const double step = 2 * Pi / steps;
+    auto k = static_cast<int>(std::lround(onScreen->angle / step));
+    // Keep k x step in the range entry produces, -pi/2 up to 3pi/2.
+    if (k >= 3 * spokes)
+        k -= steps;
+    else if (k < -spokes)
+        k += steps;
+    const double distance = GridPitch * std::round(onScreen->radius / GridPitch);
+
+    const QPoint centre = CanvasCentre(view.client);
+    PlacedVertex placed;
+    placed.polar = {k * step - view.rotation, distance / view.scale};
+    placed.pixel = MapToScreen({k * step, distance}, 1.0, 0.0, centre.x(), centre.y());
+    return placed;
 }

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "editor/Canvas.h"
+
 #include <QPoint>
+
+#include <optional>
 
 // Grid snapping of mouse positions. Remainders truncate toward zero, so
 // negative coordinates snap toward zero as well.
@@ -19,3 +23,16 @@ inline QPoint RoundSnap(QPoint p)
 {
     return {RoundSnap(p.x()), RoundSnap(p.y())};
 }
+
+// A vertex and where it shows on the canvas.
+struct PlacedVertex
+{
+    PolarPoint polar;
+    QPoint pixel;
+};
+
+// Polar snapping: the point nearest pos whose angle is a multiple of
+// 2pi / (4 x spokes) and whose distance from the centre on screen is a
+// multiple of the grid pitch. The vertex holds that angle and that distance
+// over the scale exactly. Nothing when the view can place no point.
+std::optional<PlacedVertex> PolarSnap(QPoint pos, const CanvasView &view, int spokes);
