@@ -2,6 +2,7 @@
 
 #include "platform/DialogUnits.h"
 #include "res/Resources.h"
+#include "res/Strings.h"
 
 #include <QLabel>
 #include <QPixmap>
@@ -21,7 +22,7 @@ CAboutDlg::CAboutDlg(QWidget *parent)
 
     auto *version = new QLabel(this);
     version->setTextFormat(Qt::PlainText); // shown as written, no mnemonic
-    version->setText(QStringLiteral("Vortigram Version 1.0"));
+    version->setText(Strings::VersionLine());
     version->move(DluToPixelsX(40), DluToPixelsY(10));
     version->adjustSize();
 

@@ -1,14 +1,26 @@
 #include "app/PatternApp.h"
 
+#include "app/AboutDlg.h"
 #include "editor/PatternDlg.h"
+#include "export/Recovery.h"
 #include "platform/SettingsStore.h"
 
 #include <QCoreApplication>
 
-bool CPatternApp::InitInstance()
+bool CPatternApp::InitInstance(const QString &file)
 {
     QCoreApplication::setOrganizationName(CSettingsStore::Organisation);
-    CPatternDlg dialog;
+    CRecoveryFile recovery;
+    CPatternDlg dialog(&recovery);
+    QObject::connect(&dialog, &CPatternDlg::AboutRequested, &dialog, [&dialog] {
+        CAboutDlg about(&dialog);
+        about.exec();
+    });
+    dialog.show();
+    // A design lost in a crash first; a file asked for then asks about it.
+    dialog.OfferRecovery();
+    if (!file.isEmpty())
+        dialog.OpenDesign(file);
     dialog.exec(); // however it ended, the program ends with it
     return false;
 }

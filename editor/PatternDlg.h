@@ -1,7 +1,8 @@
 #pragma once
 
-#include "editor/Canvas.h"
-#include "model/ObjectStorage.h"
+#include "editor/CanvasImage.h"
+#include "editor/ShapeEntry.h"
+#include "model/DesignDocument.h"
 
 #include <QDialog>
 #include <QIcon>
@@ -11,14 +12,17 @@
 #include <memory>
 
 class CColourComboBox;
-class CShapeEntry;
+class CRecoveryFile;
+class QAction;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QRadioButton;
 
-// The editor window: the control strip along the top, the canvas below it,
-// and the design being drawn.
-class CPatternDlg : public QDialog
+// The editor window: the control strip along the top, the canvas below it.
+// It shows the design document, turns mouse input into shape entry and
+// carries the commands; the document holds the design and its undo history.
+class CPatternDlg : public QDialog, private CShapeEntry::Host
 {
     Q_OBJECT
 
@@ -26,33 +30,56 @@ public:
     // Command that opens the About box.
     static constexpr unsigned AboutCommand = 0x10;
 
-    explicit CPatternDlg(QWidget *parent = nullptr);
+    // recovery: where the design is copied after every change; none for a
+    // window whose work need not survive a crash.
+    explicit CPatternDlg(CRecoveryFile *recovery = nullptr, QWidget *parent = nullptr);
     ~CPatternDlg() override;
 
     double Scale() const { return m_scale; }
     double Rotation() const { return m_rotation; }
     bool IsAnimating() const { return m_animating; }
-    const ShapeList &Shapes() const { return m_shapes; }
+    CDesignDocument &Document() { return m_document; }
+    const ShapeList &Shapes() const { return m_document.Shapes(); }
     CColourComboBox &Background() const { return *m_background; }
     CColourComboBox &Foreground() const { return *m_foreground; }
     QLineEdit &ScaleField() const { return *m_scaleField; }
     bool PolygonChecked() const;
+    int Copies() const { return m_copies; }
+    bool Mirror() const { return m_mirror; }
+    bool Guides() const { return m_guides; }
+    bool PolarSnapping() const { return m_polarSnap; }
     // An entry or the Test animation is running: commands wait.
     bool IsBusy() const;
     // Time between two frames of the Test animation.
     void SetFrameDelay(std::chrono::milliseconds delay) { m_frameDelay = delay; }
     // What painting reads of the window.
     CanvasView View() const;
+    // The menu that stands in for the system menu, as it would open now.
+    std::unique_ptr<QMenu> CreateMenu();
 
-    // Appends a finished shape to the design and repaints.
-    void AddShape(std::unique_ptr<CObjectStorage> shape);
+    // Replaces the design with the file's, as one step that can be undone,
+    // after asking about unexported changes. False when nothing changed.
+    bool OpenDesign(const QString &path);
+    // Offers to restore the designs of earlier runs that ended abnormally.
+    void OfferRecovery();
+
+signals:
+    void AboutRequested();
 
 public slots:
     void OnSysCommand(unsigned id);
     void OnClear();
     void OnApplyScale();
     void OnTest();
-    void OnGenerate();
+    // True when the design was written.
+    bool OnGenerate();
+    void OnOpen();
+    void OnUndo();
+    void OnRedo();
+    void SetCopies(int copies);
+    void SetMirror(bool on);
+    void SetGuides(bool on);
+    void SetPolarSnapping(bool on);
     void OnBackgroundColours();
     void OnForegroundColours();
 
@@ -69,21 +96,42 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void OnInitDialog();
-    void CreateControls();
-    void OnClose();
-    void DeleteAllShapes();
-    void OpenPicker(CColourComboBox &combo);
-    void ShowAbout();
-    void RunDeferredClose();
+    // CShapeEntry::Host
+    void OverlayChanged(const QRect &area) override;
+    std::pair<std::int32_t, std::int32_t> ShapeColours() const override;
+    void ShapeFinished(std::unique_ptr<CObjectStorage> shape) override;
 
-    ShapeList m_shapes;
+    void CreateControls();
+    void CreateActions();
+    void OnInitDialog();
+    // Until the settings are on disk or the user gives up on them.
+    void SaveSettings();
+    // Asks whether to generate unexported changes first; false to stop.
+    bool KeepOrDropChanges(const QString &question);
+    void ViewChanged();
+    void StartEntry(QPoint press);
+    void EndEntry();
+    void OpenPicker(CColourComboBox &combo);
+    void RunDeferredClose();
+    int Spokes() const;
+
+    CDesignDocument m_document;
+    CCanvasImage m_canvas;
+    CShapeEntry m_entry{*this};
+    CRecoveryFile *m_recovery;
     double m_scale = 1.0;
     double m_rotation = 0.0;
     bool m_animating = false;
+    int m_copies = 1;
+    bool m_mirror = false;
+    bool m_guides = false;
+    bool m_polarSnap = false;
     bool m_closePending = false;
     bool m_swallowContextMenu = false;
     std::chrono::milliseconds m_frameDelay{30};
@@ -99,5 +147,14 @@ private:
     QLineEdit *m_scaleField = nullptr;
     QPushButton *m_apply = nullptr;
     QList<QPushButton *> m_colourButtons;
-    std::unique_ptr<CShapeEntry> m_entry;
+
+    QAction *m_about = nullptr;
+    QAction *m_undo = nullptr;
+    QAction *m_redo = nullptr;
+    QAction *m_open = nullptr;
+    QAction *m_moreCopies = nullptr;
+    QAction *m_fewerCopies = nullptr;
+    QAction *m_mirrorAction = nullptr;
+    QAction *m_guidesAction = nullptr;
+    QAction *m_snapAction = nullptr;
 };

@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 #include <clocale>
+#include <cmath>
 #include <cstdlib>
 #include <locale.h>
 #include <string>
@@ -45,6 +46,11 @@ QString FormatScaleSetting(double scale)
     if (ec != std::errc())
         return QStringLiteral("1.000000");
     return QString::fromLatin1(buffer.data(), static_cast<int>(end - buffer.data()));
+}
+
+bool IsUsableScale(double scale)
+{
+    return std::isfinite(scale) && LeadingNumber(FormatScaleSetting(scale)) != 0.0;
 }
 
 QString FormatScaleField(double scale)
