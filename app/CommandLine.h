@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+// What the program was asked to do on its command line.
+struct CommandLine
+{
+    enum class Mode
+    {
+        Edit,    // open the editor, on file when given
+        Render,  // draw file into output, without a display
+        Info,    // describe file, without a display
+        Help,
+        Version,
+        Wrong,   // error says what is wrong with the arguments
+    };
+
+    Mode mode = Mode::Edit;
+    QString file;
+    QString output;
+    QSize size{480, 311}; // the canvas of the editor's first window
+    double scale = 1.0;
+    bool grid = false;
+    QString error;
+};
+
+// Reads the arguments, the program's name first.
+CommandLine ParseCommandLine(const QStringList &arguments);
+
+// Runs every mode but Edit and returns the exit status: 0 done, 1 a file that
+// could not be read or written, 2 wrong arguments.
+int RunHeadless(const CommandLine &command);
