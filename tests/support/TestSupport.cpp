@@ -4,79 +4,128 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QSettings>
-#include <QStandardPaths>
+
+#include <cstring>
+#include <sys/mount.h>
+#include <unistd.h>
 
 TempSettings::TempSettings()
 {
-    QStandardPaths::setTestModeEnabled(true);
-    for (auto format : {QSettings::IniFormat, QSettings::NativeFormat}) {
-        QSettings::setPath(format, QSettings::UserScope, m_dir.path());
-        QSettings::setPath(format, QSettings::SystemScope, m_dir.path() + "/system");
-    }
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, m_dir.path() + "/system");
+    qputenv("XDG_STATE_HOME", (m_dir.path() + "/state").toLocal8Bit());
 }
 
 TempSettings::~TempSettings()
 {
     // Anything after this test must not inherit its folder, which goes now.
     const QString gone = QDir::tempPath() + "/vortigram-no-settings";
-    for (auto format : {QSettings::IniFormat, QSettings::NativeFormat}) {
-        QSettings::setPath(format, QSettings::UserScope, gone);
-        QSettings::setPath(format, QSettings::SystemScope, gone);
-    }
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, gone);
+    qputenv("XDG_STATE_HOME", gone.toLocal8Bit());
 }
 
 QString TempSettings::IniFile() const
 {
-    return m_dir.path() + "/" + CSettingsStore::Organisation + "/" +
-           CSettingsStore::Application + ".conf";
+    return m_dir.path() + "/Marbrel/vortigram.conf";
 }
 
 void TempSettings::WriteIni(const QByteArray &content) const
 {
-    QDir().mkpath(QFileInfo(IniFile()).path());
+    QDir().mkpath(m_dir.path() + "/Marbrel");
     WriteFileBytes(IniFile(), content);
 }
 
-QMessageBox::StandardButton ScriptedSeam::Message(QWidget *, QMessageBox::Icon icon,
-                                                  const QString &caption, const QString &text,
+QMessageBox::StandardButton ScriptedSeam::Message(QWidget *, QMessageBox::Icon, const QString &,
+                                                  const QString &text,
                                                   QMessageBox::StandardButtons buttons)
 {
-    messages.append({icon, caption, text, buttons});
-    if (messageAnswers.empty())
-        return buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel : QMessageBox::Ok;
-    const auto answer = messageAnswers.front();
-    messageAnswers.pop_front();
-    return answer;
+    texts << text;
+    const auto fallback = buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel : QMessageBox::Ok;
+    return answers.empty() ? fallback : Next(answers);
 }
 
-QString ScriptedSeam::SaveFileName(QWidget *, const QString &defaultSuffix)
+QMessageBox::StandardButton ScriptedSeam::Ask(QWidget *, const QString &, const QString &text,
+                                              const Choices &choices,
+                                              QMessageBox::StandardButton escape)
 {
-    fileSuffixes.append(defaultSuffix);
-    if (fileAnswers.empty())
-        return QString();
-    const QString answer = fileAnswers.front();
-    fileAnswers.pop_front();
-    return answer;
+    texts << text;
+    if (!answers.empty())
+        return Next(answers);
+    return escape != QMessageBox::NoButton ? escape : choices.constFirst().first;
 }
 
 std::optional<std::uint32_t> ScriptedSeam::ChooseColour(QWidget *, std::uint32_t initial)
 {
-    colourInitials.append(initial);
-    if (colourAnswers.empty())
-        return std::nullopt;
-    const auto answer = colourAnswers.front();
-    colourAnswers.pop_front();
-    return answer;
+    colourInitials << initial;
+    return Next(colours);
+}
+
+CUnprivileged::CUnprivileged()
+{
+    if (geteuid() == 0 && setegid(65534) == 0 && seteuid(65534) != 0)
+        [[maybe_unused]] int ignored = setegid(0);
+}
+
+CUnprivileged::~CUnprivileged()
+{
+    if (getuid() == 0 && seteuid(0) == 0)
+        [[maybe_unused]] int ignored = setegid(0);
+}
+
+CSmallDisk::CSmallDisk(const QString &folder)
+    : m_folder(folder)
+{
+    QDir().mkpath(folder);
+    m_mounted = geteuid() == 0 && mount("tmpfs", folder.toLocal8Bit(), "tmpfs", 0, "size=1m") == 0;
+    if (!m_mounted && qEnvironmentVariableIsEmpty("VORTIGRAM_ENOSPC_LIB"))
+        m_why = QStringLiteral("neither root to mount a tmpfs nor the preloaded write()");
+}
+
+void CSmallDisk::Fill(int room)
+{
+    static int serial = 0; // tells the preloaded write() that a new count begins
+    if (!m_mounted) {
+        qputenv("VORTIGRAM_ENOSPC_DIR", m_folder.toLocal8Bit());
+        qputenv("VORTIGRAM_ENOSPC_ROOM", QByteArray::number(room) + ' ' + QByteArray::number(++serial));
+        return;
+    }
+    QFile filler(m_folder + "/filler");
+    filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    while (filler.write(QByteArray(4096, 'x')) > 0)
+        ;
+    filler.resize(filler.size() - room); // tmpfs counts whole pages: room is one
+}
+
+CSmallDisk::~CSmallDisk()
+{
+    qunsetenv("VORTIGRAM_ENOSPC_DIR");
+    if (m_mounted)
+        umount2(m_folder.toLocal8Bit(), MNT_DETACH);
+}
+
+std::unique_ptr<CObjectStorage> MakeShape(int type, const std::vector<PolarPoint> &points,
+                                          ShapeColour fill, ShapeColour pen)
+{
+    auto shape = CObjectStorage::Create(type);
+    for (const PolarPoint &p : points)
+        shape->AddPoint(p.angle, p.radius);
+    shape->SetFillColour(fill.red, fill.green, fill.blue);
+    shape->SetPenColour(pen.red, pen.green, pen.blue);
+    return shape;
+}
+
+QByteArray Le(double value)
+{
+    QByteArray bytes(8, '\0');
+    std::memcpy(bytes.data(), &value, 8); // the tests run on little-endian hosts
+    return bytes;
 }
 
 QByteArray ReadFileBytes(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 void WriteFileBytes(const QString &path, const QByteArray &bytes)
