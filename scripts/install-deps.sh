@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the benchmarks need.
+# Installs the Debian packages the build, the tests, the benchmarks and the
+# Debian package need.
 # Checks first and calls apt-get only for what is missing.
 set -euo pipefail
 
@@ -10,6 +11,8 @@ packages=(
   xvfb xauth xdotool wmctrl openbox imagemagick python3
   desktop-file-utils
   libbenchmark-dev
+  dpkg-dev file lintian
+  appstream libxml2-utils shared-mime-info libglib2.0-bin
 )
 
 missing=()
