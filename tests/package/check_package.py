@@ -26,7 +26,7 @@ def run(*command, quiet=False, timeout=60, **options):
 
 
 def check(cpack, build, tmp):
-    config = os.path.join(build, "CPackConfig.cmake")
+    config = os.path.abspath(os.path.join(build, "CPackConfig.cmake"))
     run(cpack, "-G", "DEB", "--config", config, "-B", tmp, cwd=tmp)
     deb = os.path.join(tmp, f"vortigram_1.0_{run('dpkg', '--print-architecture').strip()}.deb")
     listed = {line.split()[-1][2:] for line in run("dpkg-deb", "-c", deb).splitlines()}
