@@ -5,8 +5,10 @@
 #include <QFileInfo>
 #include <QSettings>
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
+#include <tuple>
 
 namespace {
 
@@ -78,8 +80,17 @@ void CSettingsStore::Save(const QStringList &sections) const
             continue;
         text += '[' + section.toUtf8() + "]\n";
         const QMap<QString, QString> &entries = m_sections[section];
-        for (auto it = entries.begin(); it != entries.end(); ++it)
-            text += it.key().toUtf8() + '=' + IniValue(it.value()).toUtf8() + '\n';
+        // Entry 10 after entry 9, as a reader of the file expects.
+        QStringList keys = entries.keys();
+        const auto order = [](const QString &key) {
+            bool number = false;
+            const qlonglong value = key.toLongLong(&number);
+            return std::make_tuple(!number, number ? value : 0, key);
+        };
+        std::sort(keys.begin(), keys.end(),
+                  [&](const QString &a, const QString &b) { return order(a) < order(b); });
+        for (const QString &key : keys)
+            text += key.toUtf8() + '=' + IniValue(entries[key]).toUtf8() + '\n';
         text += '\n';
     }
     MakeFolder(QFileInfo(m_fileName).path());

@@ -1,165 +1,189 @@
-// The design model: drawing, colours, records and the design file, copies
-// around the centre, and the document's undo history.
+// The design model and its file: drawing, records, reading back strictly,
+// copies around the centre and the undo history.
 #include "export/DesignFile.h"
+#include "export/DesignReader.h"
 #include "model/Copies.h"
 #include "model/DesignDocument.h"
 #include "model/DrawMapping.h"
 #include "support/TestSupport.h"
 
-#include <QImage>
+#include <QBuffer>
 #include <QPainter>
-#include <QSignalSpy>
 #include <QTest>
 
-using Points = std::vector<PolarPoint>;
+#include <random>
 
 class tst_Model : public QObject
 {
     Q_OBJECT
+    QTemporaryDir m_dir;
 
 private slots:
-    void mapping_data();
-    void mapping();
     void drawing();
-    void colours();
-    void designBytes_data();
-    void designBytes();
-    void copies_data();
+    void file();
+    void refusals();
+    void mutatedFiles();
     void copies();
-    void undoRedo();
+    void undo();
 };
-
-void tst_Model::mapping_data()
-{
-    QTest::addColumn<PolarPoint>("point");
-    QTest::addColumn<double>("scale");
-    QTest::addColumn<double>("rotation");
-    QTest::addColumn<QPoint>("expected"); // centre (100, 200)
-    QTest::newRow("up") << PolarPoint{0, 10} << 1.0 << 0.0 << QPoint(100, 190);
-    QTest::newRow("right") << PolarPoint{Pi / 2, 10} << 1.0 << 0.0 << QPoint(110, 200);
-    QTest::newRow("scale 2") << PolarPoint{0, 10} << 2.0 << 0.0 << QPoint(100, 180);
-    QTest::newRow("negative scale") << PolarPoint{0, 10} << -1.0 << 0.0 << QPoint(100, 210);
-    QTest::newRow("rotation pi") << PolarPoint{0, 10} << 1.0 << Pi << QPoint(100, 210);
-    QTest::newRow("clockwise") << PolarPoint{0, 10} << 1.0 << Pi / 2 << QPoint(110, 200);
-    QTest::newRow("truncates up right") << PolarPoint{Pi / 4, 10} << 1.0 << 0.0 << QPoint(107, 193);
-    QTest::newRow("truncates down left") << PolarPoint{-3 * Pi / 4, 10} << 1.0 << 0.0 << QPoint(93, 207);
-    QTest::newRow("far point stays on its ray") << PolarPoint{Pi / 2, 1e20} << 1.0 << 0.0 << QPoint(100 + (1 << 24), 200);
-}
-
-void tst_Model::mapping()
-{
-    QFETCH(PolarPoint, point);
-    QFETCH(double, scale);
-    QFETCH(double, rotation);
-    QFETCH(QPoint, expected);
-    QCOMPARE(MapToScreen(point, scale, rotation, 100, 200), expected);
-}
 
 void tst_Model::drawing()
 {
+    // Centre (100, 200): up, right, scaled, reflected, turned, truncated toward zero.
+    const struct { PolarPoint p; double scale, rotation; QPoint at; } rows[] = {
+        {{0, 10}, 1, 0, {100, 190}}, {{Pi / 2, 10}, 1, 0, {110, 200}}, {{0, 10}, 2, 0, {100, 180}},
+        {{0, 10}, -1, 0, {100, 210}}, {{0, 10}, 1, Pi / 2, {110, 200}},
+        {{Pi / 4, 10}, 1, 0, {107, 193}}, {{-3 * Pi / 4, 10}, 1, 0, {93, 207}},
+        {{Pi / 2, 1e20}, 1, 0, {100 + (1 << 24), 200}}};
+    for (const auto &r : rows)
+        QCOMPARE(MapToScreen(r.p, r.scale, r.rotation, 100, 200), r.at);
+
     QImage image(200, 200, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
-    // A square around (50, 50), an open triangle around (150, 50), and a
-    // polyline whose 51st vertex would reach (179, 179).
-    MakeShape(1, {{-Pi / 4, 28.3}, {Pi / 4, 28.3}, {3 * Pi / 4, 28.3}, {5 * Pi / 4, 28.3}},
-              {255, 0, 0}, {0, 0, 255})->Draw(painter, 1.0, 0.0, 50, 50);
-    MakeShape(2, {{0, 30}, {2 * Pi / 3, 30}, {4 * Pi / 3, 30}}, {255, 0, 0})->Draw(painter, 1.0, 0.0, 150, 50);
-    Points many(50, PolarPoint{0, 0});
+    // A red square outlined blue around (50, 50), an open triangle around
+    // (150, 50), and a polyline whose 51st vertex would reach (179, 179).
+    MakeShape(1, {{-Pi / 4, 28.3}, {Pi / 4, 28.3}, {3 * Pi / 4, 28.3}, {5 * Pi / 4, 28.3}}, {255, 0, 0}, {0, 0, 255})
+        ->Draw(painter, 1, 0, 50, 50);
+    MakeShape(2, {{0, 30}, {2 * Pi / 3, 30}, {4 * Pi / 3, 30}}, {255, 0, 0})->Draw(painter, 1, 0, 150, 50);
+    std::vector<PolarPoint> many(50);
     many.push_back({3 * Pi / 4, 42});
-    MakeShape(2, many)->Draw(painter, 1.0, 0.0, 150, 150);
-    MakeShape(1, {})->Draw(painter, 1.0, 0.0, 100, 100);
+    MakeShape(2, many)->Draw(painter, 1, 0, 150, 150);
     painter.end();
-    QCOMPARE(image.pixelColor(50, 50), QColor(255, 0, 0)); // filled with the fill colour
-    QCOMPARE(image.pixelColor(30, 50), QColor(0, 0, 255)); // outlined in the pen colour
-    QCOMPARE(image.pixelColor(150, 20), QColor(0, 0, 0));
-    QCOMPARE(image.pixelColor(150, 50), QColor(Qt::white)); // a polyline is never filled
-    QCOMPARE(image.pixelColor(165, 165), QColor(Qt::white)); // the 51st vertex is not drawn
+    const QList<QRgb> pixels{image.pixel(50, 50), image.pixel(30, 50), image.pixel(150, 20),
+                             image.pixel(150, 50), image.pixel(165, 165)};
+    QCOMPARE(pixels, QList<QRgb>({0xFFFF0000, 0xFF0000FF, 0xFF000000, 0xFFFFFFFF, 0xFFFFFFFF}));
 }
 
-void tst_Model::colours()
+void tst_Model::file()
 {
-    const ShapeColour split = SplitColour(0x00123456);
-    QCOMPARE(QList<int>({split.red, split.green, split.blue}), QList<int>({0x56, 0x34, 0x12}));
-    QCOMPARE(ColourFromValue(-1), QColor(255, 255, 255));
-    QCOMPARE(ValueFromColour(QColor(1, 2, 3)), 0x030201u);
-}
+    ShapeList design;
+    design.push_back(MakeShape(1, {{0, 10}, {Pi / 2, 20}}));
+    design.push_back(MakeShape(2, {{-1.25, 3.5}}, {1, 2, 0x103}, {4, 5, 6}));
+    design.push_back(MakeShape(2, {}));
+    const QString path = m_dir.filePath("d.jvf");
+    ExportDesign(path, design);
+    const QByteArray bytes = QByteArray::fromHex("FFE0AD0F0300FFFFFF00 0102FFFFFF000000") + Le(0) + Le(10) +
+                             Le(Pi / 2) + Le(20) + QByteArray::fromHex("0201010203040506") + Le(-1.25) +
+                             Le(3.5) + QByteArray::fromHex("0200FFFFFF000000");
+    QCOMPARE(ReadFileBytes(path), bytes);
+    ExportDesign(path, ReadDesign(path)); // read back exactly
+    QCOMPARE(ReadFileBytes(path), bytes);
 
-void tst_Model::designBytes_data()
-{
-    QTest::addColumn<std::shared_ptr<ShapeList>>("design");
-    QTest::addColumn<QByteArray>("expected"); // empty: refused
-    const auto design = [](auto... shapes) {
-        auto list = std::make_shared<ShapeList>();
-        (list->push_back(std::move(shapes)), ...);
-        return list;
-    };
-    const QByteArray header1 = QByteArray::fromHex("FFE0AD0F0100FFFFFF00");
-    QTest::newRow("empty") << design() << QByteArray::fromHex("FFE0AD0F0000FFFFFF00");
-    QTest::newRow("polygon") << design(MakeShape(1, {{0, 10}, {Pi / 2, 20}}))
-                             << header1 + QByteArray::fromHex("0102FFFFFF000000") + Le(0) + Le(10) + Le(Pi / 2) + Le(20);
-    QTest::newRow("polyline colours, low bytes")
-        << design(MakeShape(2, {{-1.25, 3.5}}, {1, 2, 0x103}, {4, 5, 6}))
-        << header1 + QByteArray::fromHex("0201010203040506") + Le(-1.25) + Le(3.5);
-    QTest::newRow("no vertices") << design(MakeShape(2, {})) << header1 + QByteArray::fromHex("0200FFFFFF000000");
-    QTest::newRow("256 vertices") << design(MakeShape(2, Points(256))) << QByteArray();
-}
+    design.push_back(MakeShape(1, std::vector<PolarPoint>(256)));
+    QVERIFY_THROWS_EXCEPTION(CDesignLimitError, ExportDesign(path, design));
+    design.resize(65536);
+    QVERIFY_THROWS_EXCEPTION(CDesignLimitError, ExportDesign(path, design));
+    QCOMPARE(ReadFileBytes(path), bytes); // a refused design leaves the file alone
 
-void tst_Model::designBytes()
-{
-    QFETCH(std::shared_ptr<ShapeList>, design);
-    QFETCH(QByteArray, expected);
-    QTemporaryDir dir;
-    const QString path = dir.filePath("d.jvf");
-    WriteFileBytes(path, "old");
-    if (expected.isEmpty()) {
-        QVERIFY_THROWS_EXCEPTION(CDesignLimitError, ExportDesign(path, *design));
-        expected = "old";
-    } else {
-        ExportDesign(path, *design);
+    // Larger designs the program wrote, read and written again, are the same.
+    std::mt19937_64 random(20261207);
+    std::uniform_real_distribution<double> any(-1e300, 1e300);
+    ShapeList shapes;
+    for (int s = 0; s < 600; ++s) {
+        shapes.push_back(MakeShape(1 + s % 2, {}, {s, s / 3, 7}, {s / 5, 9, s}));
+        for (auto n = random() % 256; n > 0; --n)
+            shapes.back()->AddPoint(any(random), any(random));
     }
-    QCOMPARE(ReadFileBytes(path), expected);
+    ExportDesign(path, shapes);
+    ExportDesign(m_dir.filePath("e.jvf"), ReadDesign(path));
+    QCOMPARE(ReadFileBytes(m_dir.filePath("e.jvf")), ReadFileBytes(path));
 }
 
-void tst_Model::copies_data()
+void tst_Model::refusals()
 {
-    QTest::addColumn<int>("count");
-    QTest::addColumn<bool>("mirror");
-    QTest::addColumn<QList<double>>("angles"); // of the vertex at angle 1, radius 7, per shape
-    QTest::newRow("off") << 1 << false << QList<double>{1.0};
-    QTest::newRow("2") << 2 << false << QList<double>{1.0, 4.141592654};
-    QTest::newRow("3") << 3 << false << QList<double>{1.0, 3.0943951026666667, -1.0943951026666667};
-    QTest::newRow("7") << 7 << false << QList<double>{1.0, 1.8975979011428572, 2.7951958022857144, 3.6927937034285714, 4.590391604571429, -0.795195802285714, 0.10240209885714258};
-    QTest::newRow("2 mirrored") << 2 << true << QList<double>{1.0, 4.141592654, -1.0, 2.141592654};
-    QTest::newRow("1 mirrored") << 1 << true << QList<double>{1.0, -1.0};
+    const auto record = [](char type, int n) {
+        QByteArray r = QByteArray(1, type) + char(n) + QByteArray::fromHex("0A0BFCF0F1F2");
+        for (int i = 0; i < n; ++i)
+            r += Le(i - 0.5) + Le(i * 1e300);
+        return r;
+    };
+    // Records at bytes 10 (2 vertices), 50 (none) and 58 (200); 3266 bytes in all.
+    const QByteArray good = QByteArray::fromHex("FFE0AD0F0300FFFFFF00") + record(1, 2) + record(2, 0) + record(1, 200);
+    const auto with = [&](int at, const QByteArray &b) { return QByteArray(good).replace(at, b.size(), b); };
+    const QString r3 = "Record 3 at byte 58: ";
+    const std::pair<QByteArray, QString> rows[] = {
+        {{}, "The file is empty."},
+        {good.left(9), "The file is 9 bytes long; a design file begins with a 10-byte header."},
+        {with(3, "\x0E"), "Byte 0: the file does not begin with the design file mark FF E0 AD 0F."},
+        {with(9, "\x01"), "Byte 6: the header ends with FF FF FF 01 instead of FF FF FF 00."},
+        {with(58, "\x03"), r3 + "type 3 is neither 1 (polygon) nor 2 (polyline)."},
+        {with(59, "\xC9"), r3 + "the file ends after 200 of the record's 201 vertices."},
+        {good.left(3265), r3 + "the file ends after 199 of the record's 200 vertices."},
+        {good.left(57), "Record 2 at byte 50: the file ends inside the record's 8-byte header."},
+        {with(4, "\x04"), "The header counts 4 records, but the file ends after 3."},
+        {good + '\0', "Byte 3266: the file goes on after the last of the 3 records the header counts."},
+        {with(114, Le(qQNaN())), r3 + "the angle of vertex 4 is not a finite number."},
+        {with(3258, Le(-qInf())), r3 + "the radius of vertex 200 is not a finite number."},
+        {"folder", "It is a folder."}, {"nobody", "Permission denied."}};
+    for (const auto &[bytes, message] : rows) {
+        const QString file = m_dir.filePath("bad.jvf");
+        WriteFileBytes(file, bytes);
+        // Root reads any file: read this one as nobody, who may pass the folder.
+        QFile::setPermissions(m_dir.path(), QFile::permissions(m_dir.path()) | QFile::ExeOther);
+        QFile::setPermissions(file, bytes == "nobody" ? QFile::Permissions() : QFile::ReadOwner | QFile::WriteOwner);
+        const QString path = bytes == "folder" ? m_dir.path() : file;
+        std::optional<CUnprivileged> user;
+        if (bytes == "nobody")
+            user.emplace();
+        try {
+            ReadDesign(path);
+            QFAIL(qPrintable("read: " + message));
+        } catch (const CDesignReadError &error) {
+            QCOMPARE(QString(error.what()), message);
+        }
+    }
+}
+
+void tst_Model::mutatedFiles()
+{
+    const QByteArray good = QByteArray::fromHex("FFE0AD0F0200FFFFFF00 0102FFFFFF000000") + Le(1) + Le(2) +
+                            Le(3) + Le(4) + QByteArray::fromHex("0200FFFFFF000000");
+    std::mt19937_64 random(7);
+    for (int i = 0; i < 100000; ++i) {
+        QByteArray bytes = good;
+        const qsizetype at = random() % bytes.size();
+        switch (random() % 4) {
+        case 0: bytes[at] = char(bytes[at] ^ (1 << random() % 8)); break;
+        case 1: bytes.insert(at, char(random())); break;
+        case 2: bytes.remove(at, 1 + random() % 16); break;
+        default: bytes.truncate(at);
+        }
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        try { // read whole, no byte skipped, or refused; anything else thrown fails
+            qsizetype size = 10;
+            for (const auto &shape : ReadDesign(buffer))
+                size += 8 + 16 * shape->PointCount();
+            QCOMPARE(size, bytes.size());
+        } catch (const CDesignReadError &) {
+        }
+    }
 }
 
 void tst_Model::copies()
 {
-    QFETCH(int, count);
-    QFETCH(bool, mirror);
-    QFETCH(QList<double>, angles);
-    const ShapeList shapes = MakeCopies(MakeShape(2, {{1, 7}, {4.6, 2}}, {1, 2, 3}, {4, 5, 6}), count, mirror);
-    QCOMPARE(shapes.size(), std::size_t(angles.size()));
-    for (std::size_t i = 0; i < shapes.size(); ++i) {
-        const CObjectStorage &copy = *shapes[i];
-        QCOMPARE(copy.Type(), 2);
-        QCOMPARE(copy.FillColour().blue, 3);
-        QCOMPARE(copy.PenColour().red, 4);
-        QCOMPARE(copy.PointCount(), 2);
-        QCOMPARE(copy.Points()[0].angle, angles[qsizetype(i)]);
-        QCOMPARE(copy.Points()[1].radius, 2.0);
+    // The angle of the first vertex (angle 1, radius 7) of every shape made.
+    const std::tuple<int, bool, QString> rows[] = {
+        {1, false, "1"}, {2, false, "1 4.141592654"}, {3, false, "1 3.09439510267 -1.09439510267"},
+        {7, false, "1 1.89759790114 2.79519580229 3.69279370343 4.59039160457 -0.795195802286 0.102402098857"},
+        {2, true, "1 4.141592654 -1 2.141592654"}, {1, true, "1 -1"}};
+    for (const auto &[count, mirror, angles] : rows) {
+        QStringList made;
+        for (const auto &copy : MakeCopies(MakeShape(2, {{1, 7}, {4.6, 2}}, {1, 2, 3}, {4, 5, 6}), count, mirror)) {
+            const ShapeColour fill = copy->FillColour(), pen = copy->PenColour();
+            QCOMPARE(QList<double>({double(copy->Type()), double(fill.blue), double(pen.red), copy->Points()[1].radius}),
+                     QList<double>({2, 3, 4, 2}));
+            made << QString::number(copy->Points()[0].angle, 'g', 12);
+        }
+        QCOMPARE(made.join(' '), angles);
     }
-    // 24 copies: the last turned by 23/24 of a turn, brought back into range.
-    const ShapeList many = MakeCopies(MakeShape(1, {{4.6, 5}}), 24, false);
-    QCOMPARE(many.size(), std::size_t(24));
-    QCOMPARE(many[23]->Points()[0].angle, 4.338200612166666);
+    QCOMPARE(MakeCopies(MakeShape(1, {{4.6, 5}}), 24, false)[23]->Points()[0].angle, 4.338200612166666);
 }
 
-void tst_Model::undoRedo()
+void tst_Model::undo()
 {
     CDesignDocument document;
-    QSignalSpy appended(&document, &CDesignDocument::ShapesAppended);
     const auto radii = [&] {
         QList<double> list;
         for (const auto &shape : document.Shapes())
@@ -169,10 +193,8 @@ void tst_Model::undoRedo()
     document.AddShapes(MakeCopies(MakeShape(1, {{0, 1}}), 2, false));
     document.MarkUnmodified();
     document.AddShapes(MakeCopies(MakeShape(2, {{0, 2}}), 1, false));
-    QCOMPARE(appended.last(), QVariantList({2, 1}));
     QVERIFY(document.IsModified());
     document.Clear();
-    QCOMPARE(radii(), QList<double>());
     QCOMPARE(document.UndoStack().undoText(), QStringLiteral("Clear"));
     document.UndoStack().undo();
     QCOMPARE(radii(), QList<double>({1, 1, 2}));
@@ -182,7 +204,6 @@ void tst_Model::undoRedo()
     document.UndoStack().redo();
     document.UndoStack().redo();
     QCOMPARE(radii(), QList<double>());
-    QCOMPARE(document.UndoStack().redoText(), QString());
 }
 
 QTEST_MAIN(tst_Model)

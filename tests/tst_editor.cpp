@@ -1,0 +1,256 @@
+// The canvas and shape entry, without a window: polar conversion, what a
+// paint draws, the layered, parallel and rendered paints against a whole one,
+// the vertices clicks give, the band in every copy, and random input.
+#include "app/CommandLine.h"
+#include "editor/CanvasImage.h"
+#include "editor/ShapeEntry.h"
+#include "export/DesignFile.h"
+#include "support/TestSupport.h"
+
+#include <QColorSpace>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QTest>
+
+class tst_Editor : public QObject, private CShapeEntry::Host
+{
+    Q_OBJECT
+
+private slots:
+    void toPolar();
+    void paint();
+    void layers();
+    void entry();
+    void bandInEveryCopy();
+    void randomInput();
+
+private:
+    void OverlayChanged(const QRect &area) override { m_changed |= area; }
+    std::pair<std::int32_t, std::int32_t> ShapeColours() const override { return m_colours; }
+    void ShapeFinished(std::unique_ptr<CObjectStorage> shape) override { m_done.push_back(std::move(shape)); }
+    CShapeEntry::Setup Setup(double scale = 1) const { return {1, {QSize(400, 300), scale}}; } // centre (200, 175)
+
+    CShapeEntry m_entry{*this};
+    QRect m_changed;
+    std::pair<std::int32_t, std::int32_t> m_colours{0x0000FF, 0xFF0000}; // red fill, blue outline
+    ShapeList m_done;
+};
+
+namespace {
+
+QImage Paint(const CanvasView &view, const ShapeList &shapes)
+{
+    QImage image(view.client, QImage::Format_RGB32);
+    image.fill(qRgb(1, 2, 3)); // what painting leaves alone
+    QPainter painter(&image);
+    PaintCanvas(painter, view, shapes);
+    return image;
+}
+
+// The pixels at "x,y x,y ..." as letters: w white, k black, g grid, r red, b blue, u guide, o other.
+QString Pixels(const QImage &image, const QString &points)
+{
+    const QHash<QRgb, QChar> names{{0xFFFFFFFF, 'w'}, {0xFF000000, 'k'}, {0xFF646464, 'g'}, {0xFFFF0000, 'r'},
+                                   {0xFF0000FF, 'b'}, {GuideColour.rgb(), 'u'}};
+    QString letters;
+    for (const QString &point : points.split(' '))
+        letters += names.value(image.pixel(point.section(',', 0, 0).toInt(), point.section(',', 1).toInt()), 'o');
+    return letters;
+}
+
+ShapeList Design()
+{
+    ShapeList shapes;
+    shapes.push_back(MakeShape(1, {{-0.5, 300}, {0.5, 300}, {2.5, 300}}, {255, 0, 0}));
+    shapes.push_back(MakeShape(1, {{-Pi / 4, 100}, {Pi / 4, 100}, {3 * Pi / 4, 100}, {5 * Pi / 4, 100}}, {0, 0, 255}));
+    shapes.push_back(MakeShape(2, {{0, 0}, {0, 170}})); // from the centre up through the strip
+    return shapes;
+}
+
+} // namespace
+
+void tst_Editor::toPolar()
+{
+    const struct { QSize client; QPoint at; double scale, rotation; const char *polar; } rows[] = {
+        {{400, 300}, {230, 135}, 1, 0, "0.643501108793 50"}, {{400, 300}, {230, 135}, 2, 0, "0.643501108793 25"},
+        {{400, 300}, {200, 195}, 1, 0, "3.141592654 20"}, {{400, 300}, {170, 215}, 1, 0, "3.78509376279 50"},
+        {{400, 300}, {210, 175}, 1, 0, "1.570796327 10"}, {{400, 300}, {190, 175}, 1, 0, "-1.570796327 10"},
+        {{400, 300}, {200, 165}, 1, 0.5, "-0.5 10"}, {{401, 51}, {200, 40}, 1, 0, "0 10"},
+        {{481, 361}, {240, 215}, 1, 0, "3.141592654 10"}, {{400, 300}, {230, 135}, 0, 0, "none"},
+        {{400, 300}, {230, 135}, 1e-320, 0, "none"}};
+    for (const auto &r : rows) {
+        const auto p = ToPolar(r.at, r.client, r.scale, r.rotation);
+        QCOMPARE(p ? QString::number(p->angle, 'g', 12) + ' ' + QString::number(p->radius, 'g', 12) : "none",
+                 QString(r.polar));
+    }
+}
+
+void tst_Editor::paint()
+{
+    // Dots from (0, 50) every 10 pixels, a border, dash-dot axes through (200, 175).
+    const QImage empty = Paint({{400, 300}}, {});
+    QCOMPARE(Pixels(empty, "10,50 390,290 130,170 135,170 131,171 0,55 399,55 5,50 5,299"), "gggwwkkkk");
+    int axes = 0, stray = 0;
+    for (int i = 1; i < 399; ++i)
+        axes += (empty.pixel(i, 175) == 0xFF646464) + (i < 299 && empty.pixel(200, i) == 0xFF646464);
+    for (int i = 1; i < 399; ++i)
+        stray += i != 200 && empty.pixel(i, 176) == 0xFF646464;
+    QVERIFY2(axes > 320 && axes < 646 && stray == 0, qPrintable(QString::number(axes)));
+
+    // Shapes in order with the dots over them, clipped to the canvas; guides
+    // over the axes and under the shapes; the preview shows neither, nor dots.
+    const ShapeList shapes = Design();
+    const QImage image = Paint({{400, 300}}, shapes);
+    QCOMPARE(Pixels(image, "205,178 210,180 200,105 190,55"), "bgkr");
+    QCOMPARE(image.copy(0, 0, 400, 50), Paint({{400, 300}}, {}).copy(0, 0, 400, 50));
+    QCOMPARE(Pixels(Paint({{400, 300}, 1, 0, false, 4}, shapes), "200,275 100,175 150,175"), "uub");
+    QCOMPARE(Pixels(Paint({{400, 300}, 1, 0, true, 4}, shapes), "205,178 140,60 200,275"), "bww");
+}
+
+void tst_Editor::layers()
+{
+    ShapeList shapes = Design();
+    CCanvasImage layers;
+    const auto shown = [&](const CanvasView &view) {
+        layers.SetView(view);
+        QImage image(view.client, QImage::Format_RGB32);
+        image.fill(qRgb(1, 2, 3));
+        QPainter painter(&image);
+        layers.Paint(painter, image.rect(), shapes);
+        return image;
+    };
+    CanvasView view{{640, 480}, 1.5, 0, false, 5};
+    QCOMPARE(shown(view), Paint(view, shapes));
+    for (int k = 0; k < 206; ++k) {
+        shapes.push_back(MakeShape(1 + k % 2, {{k * 0.7, 40.0 + k}, {k * 0.37, 300}, {k - 1.0, 90}}, {k, 200, 10}));
+        if (k < 6)
+            QVERIFY(!layers.Append(shapes, shapes.size() - 1).isEmpty());
+        if (k == 5) // drawn one by one over what was there
+            QCOMPARE(shown(view), Paint(view, shapes));
+    }
+    // Painted afresh at a new size, the shapes shared among the cores.
+    layers.Invalidate();
+    view.client = QSize(333, 517);
+    QCOMPARE(shown(view), Paint(view, shapes));
+
+    // --render draws the canvas of a window whose strip stands above the picture.
+    QTemporaryDir dir;
+    ExportDesign(dir.filePath("d.jvf"), shapes);
+    for (const QString size : {"300x201", ""}) {
+        const QStringList args{"vortigram", "--render", dir.filePath("d.jvf"), "-o", dir.filePath("a.png"), "--scale", "1.5"};
+        QCOMPARE(RunHeadless(ParseCommandLine(args + (size.isEmpty() ? QStringList() : QStringList{"--size", size, "--grid"}))), 0);
+        QImage png(dir.filePath("a.png"));
+        png.setColorSpace(QColorSpace()); // as the file names none
+        const QSize canvas = size.isEmpty() ? QSize(480, 311) : QSize(300, 201);
+        QCOMPARE(png.convertToFormat(QImage::Format_RGB32),
+                 Paint({canvas + QSize(0, 50), 1.5, 0, size.isEmpty()}, shapes).copy(0, 50, canvas.width(), canvas.height()));
+    }
+}
+
+void tst_Editor::entry()
+{
+    // Events after a press at (47, 103): L/R/M release, l/r press, d right and
+    // D left double click, e end, m move; a count repeats the next one.
+    const struct { const char *events; double scale; bool polar; const char *vertices; bool running = false; } rows[] = {
+        {"Lr", 1, false, "-1.10714871779 167.705098312"}, // (50, 100): the release's point
+        {"r", 1, false, ""}, {"LR", 1, false, "-1.10714871779 167.705098312"},
+        {"Ld", 1, false, "-1.10714871779 167.705098312"}, {"Le", 1, false, "-1.10714871779 167.705098312"},
+        {"LMlDm", 1, false, "-1.10714871779 167.705098312", true}, {"Le", 2, false, "-1.10714871779 83.8525491562"},
+        {"50L", 1, false, "49"}, {"60L", 1e-320, false, "", true},
+        {"Le", 2, true, "-1.17809724525 85"}}; // polar: -9 x 7.5 degrees, 170 pixels / 2
+    for (const auto &r : rows) {
+        m_done.clear();
+        CShapeEntry::Setup setup = Setup(r.scale);
+        setup.polarSnap = r.polar;
+        m_entry.Start({47, 103}, setup);
+        int repeat = 0;
+        for (const char *e = r.events; *e; ++e) {
+            if (*e >= '0' && *e <= '9')
+                repeat = repeat * 10 + *e - '0';
+            for (int i = 0; *e > '9' && i < std::max(repeat, 1); ++i) {
+                switch (*e) {
+                case 'L': m_entry.Release(Qt::LeftButton, {47, 103}); break;
+                case 'R': m_entry.Release(Qt::RightButton, {47, 103}); break;
+                case 'M': m_entry.Release(Qt::MiddleButton, {47, 103}); break;
+                case 'l': m_entry.Press(Qt::LeftButton); break;
+                case 'r': m_entry.Press(Qt::RightButton); break;
+                case 'd': m_entry.DoubleClick(Qt::RightButton); break;
+                case 'D': m_entry.DoubleClick(Qt::LeftButton); break;
+                case 'e': m_entry.End(); break;
+                case 'm': m_entry.Move({90, 90});
+                }
+            }
+            repeat = *e > '9' ? 0 : repeat;
+        }
+        QCOMPARE(m_entry.IsRunning(), r.running);
+        m_entry.End();
+        const CObjectStorage &shape = *m_done.at(0);
+        QStringList vertices;
+        for (const PolarPoint &p : shape.Points())
+            vertices << QString::number(p.angle, 'g', 12) + ' ' + QString::number(p.radius, 'g', 12);
+        QCOMPARE(shape.PointCount() == 49 ? "49" : vertices.join(' '), QString(r.vertices));
+        const ShapeColour fill = shape.FillColour(), pen = shape.PenColour();
+        QCOMPARE(QList<int>({shape.Type(), fill.red, fill.blue, pen.red, pen.blue}), QList<int>({1, 255, 0, 0, 255}));
+    }
+}
+
+void tst_Editor::bandInEveryCopy()
+{
+    CShapeEntry::Setup setup = Setup();
+    setup.type = CLineStorage::TypeValue;
+    setup.copies = 4;
+    setup.mirror = true;
+    m_done.clear();
+    m_entry.Start({203, 124}, setup); // anchor (200, 120), 55 above the centre
+    m_entry.Release(Qt::LeftButton, {200, 120});
+    m_entry.Move({233, 74}); // the band to (230, 70)
+    const auto inverted = [&](QPoint p) {
+        int count = 0;
+        for (int d = 0; d < 15; ++d)
+            count += m_entry.Overlay().IsInverted(p + QPoint(d % 5 - 2, d / 5 - 1));
+        return count > 0;
+    };
+    // The band's middle, turned a quarter at a time and mirrored; not between.
+    QList<bool> seen;
+    for (const QPoint p : {QPoint(215, 95), QPoint(280, 190), QPoint(185, 255), QPoint(120, 160), QPoint(185, 95), QPoint(250, 125)})
+        seen << inverted(p);
+    QCOMPARE(seen, QList<bool>({true, true, true, true, true, false}));
+    m_colours = {-1, -1};
+    m_entry.Release(Qt::RightButton, {});
+    QVERIFY(m_entry.Overlay().IsEmpty() && m_changed.contains(QRect(120, 95, 160, 160)));
+    QCOMPARE(m_done.at(0)->Type(), 2);
+    QCOMPARE(m_done.at(0)->PenColour().green, 255); // no selection gives white
+    m_colours = {0x0000FF, 0xFF0000};
+}
+
+void tst_Editor::randomInput()
+{
+    QCOMPARE(QList<int>({PressSnap(47), RoundSnap(47), RoundSnap(45), RoundSnap(46), PressSnap(-47), RoundSnap(-47)}),
+             QList<int>({40, 50, 40, 50, -40, -40}));
+    QCOMPARE(RoundSnap(INT_MAX), 2147483640);
+    QRandomGenerator random(20261207);
+    m_done.clear();
+    for (std::size_t entry = 1; entry <= 300; ++entry) {
+        CShapeEntry::Setup setup = Setup(random.bounded(2) ? 1.0 : -0.5);
+        setup.polarSnap = random.bounded(3) == 0;
+        setup.copies = 1 + random.bounded(5);
+        m_entry.Start({random.bounded(-50, 450), random.bounded(-50, 350)}, setup);
+        while (m_entry.IsRunning()) {
+            const QPoint at(random.bounded(-100, 500), random.bounded(-100, 400));
+            const Qt::MouseButton button = random.bounded(4) ? Qt::LeftButton : Qt::MiddleButton;
+            switch (random.bounded(60)) {
+            case 0: m_entry.Press(Qt::RightButton); break;
+            case 1: m_entry.DoubleClick(button); break;
+            case 2: m_entry.End(); break;
+            default: random.bounded(2) ? m_entry.Move(at) : m_entry.Release(button, at);
+            }
+        }
+        QCOMPARE(m_done.size(), entry);
+        QVERIFY(m_entry.Overlay().IsEmpty() && m_done.back()->PointCount() <= 49);
+        for (const PolarPoint &p : m_done.back()->Points())
+            QVERIFY(std::isfinite(p.radius) && p.angle >= -Pi / 2 && p.angle < 3 * Pi / 2);
+    }
+}
+
+QTEST_MAIN(tst_Editor)
+#include "tst_editor.moc"
