@@ -80,8 +80,7 @@ void tst_Editor::toPolar()
         {{400, 300}, {230, 135}, 1e-320, 0, "none"}};
     for (const auto &r : rows) {
         const auto p = ToPolar(r.at, r.client, r.scale, r.rotation);
-        QCOMPARE(p ? QString::number(p->angle, 'g', 12) + ' ' + QString::number(p->radius, 'g', 12) : "none",
-                 QString(r.polar));
+        QCOMPARE(p ? Str(p->angle, p->radius) : "none", r.polar);
     }
 }
 
@@ -187,10 +186,10 @@ void tst_Editor::entry()
         const CObjectStorage &shape = *m_done.at(0);
         QStringList vertices;
         for (const PolarPoint &p : shape.Points())
-            vertices << QString::number(p.angle, 'g', 12) + ' ' + QString::number(p.radius, 'g', 12);
-        QCOMPARE(shape.PointCount() == 49 ? "49" : vertices.join(' '), QString(r.vertices));
+            vertices << Str(p.angle, p.radius);
+        QCOMPARE(shape.PointCount() == 49 ? "49" : vertices.join(' '), r.vertices);
         const ShapeColour fill = shape.FillColour(), pen = shape.PenColour();
-        QCOMPARE(QList<int>({shape.Type(), fill.red, fill.blue, pen.red, pen.blue}), QList<int>({1, 255, 0, 0, 255}));
+        QCOMPARE(Str(shape.Type(), fill.red, fill.blue, pen.red, pen.blue), "1 255 0 0 255");
     }
 }
 
@@ -211,23 +210,19 @@ void tst_Editor::bandInEveryCopy()
         return count > 0;
     };
     // The band's middle, turned a quarter at a time and mirrored; not between.
-    QList<bool> seen;
-    for (const QPoint p : {QPoint(215, 95), QPoint(280, 190), QPoint(185, 255), QPoint(120, 160), QPoint(185, 95), QPoint(250, 125)})
-        seen << inverted(p);
-    QCOMPARE(seen, QList<bool>({true, true, true, true, true, false}));
+    QCOMPARE(Str(inverted({215, 95}), inverted({280, 190}), inverted({185, 255}), inverted({120, 160}), inverted({185, 95}),
+                 inverted({250, 125})), "1 1 1 1 1 0");
     m_colours = {-1, -1};
     m_entry.Release(Qt::RightButton, {});
     QVERIFY(m_entry.Overlay().IsEmpty() && m_changed.contains(QRect(120, 95, 160, 160)));
-    QCOMPARE(m_done.at(0)->Type(), 2);
-    QCOMPARE(m_done.at(0)->PenColour().green, 255); // no selection gives white
+    QCOMPARE(Str(m_done.at(0)->Type(), m_done.at(0)->PenColour().green), "2 255"); // no selection gives white
     m_colours = {0x0000FF, 0xFF0000};
 }
 
 void tst_Editor::randomInput()
 {
-    QCOMPARE(QList<int>({PressSnap(47), RoundSnap(47), RoundSnap(45), RoundSnap(46), PressSnap(-47), RoundSnap(-47)}),
-             QList<int>({40, 50, 40, 50, -40, -40}));
-    QCOMPARE(RoundSnap(INT_MAX), 2147483640);
+    QCOMPARE(Str(PressSnap(47), RoundSnap(47), RoundSnap(45), RoundSnap(46), PressSnap(-47), RoundSnap(-47), RoundSnap(INT_MAX)),
+             "40 50 40 50 -40 -40 2147483640");
     QRandomGenerator random(20261207);
     m_done.clear();
     for (std::size_t entry = 1; entry <= 300; ++entry) {

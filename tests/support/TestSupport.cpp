@@ -25,11 +25,6 @@ TempSettings::~TempSettings()
     qputenv("XDG_STATE_HOME", gone.toLocal8Bit());
 }
 
-QString TempSettings::IniFile() const
-{
-    return m_dir.path() + "/Marbrel/vortigram.conf";
-}
-
 void TempSettings::WriteIni(const QByteArray &content) const
 {
     QDir().mkpath(m_dir.path() + "/Marbrel");
@@ -41,8 +36,7 @@ QMessageBox::StandardButton ScriptedSeam::Message(QWidget *, QMessageBox::Icon, 
                                                   QMessageBox::StandardButtons buttons)
 {
     texts << text;
-    const auto fallback = buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel : QMessageBox::Ok;
-    return answers.empty() ? fallback : Next(answers);
+    return Next(answers, buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel : QMessageBox::Ok);
 }
 
 QMessageBox::StandardButton ScriptedSeam::Ask(QWidget *, const QString &, const QString &text,
@@ -50,15 +44,15 @@ QMessageBox::StandardButton ScriptedSeam::Ask(QWidget *, const QString &, const 
                                               QMessageBox::StandardButton escape)
 {
     texts << text;
-    if (!answers.empty())
-        return Next(answers);
-    return escape != QMessageBox::NoButton ? escape : choices.constFirst().first;
+    return Next(answers, escape != QMessageBox::NoButton ? escape : choices.constFirst().first);
 }
 
 std::optional<std::uint32_t> ScriptedSeam::ChooseColour(QWidget *, std::uint32_t initial)
 {
-    colourInitials << initial;
-    return Next(colours);
+    initials << initial;
+    if (colours.empty())
+        return std::nullopt;
+    return Next(colours, 0u);
 }
 
 CUnprivileged::CUnprivileged()
