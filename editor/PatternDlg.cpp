@@ -199,6 +199,9 @@ CPatternDlg::CPatternDlg(CRecoveryFile *recovery, QWidget *parent)
     setWindowTitle(QStringLiteral("Vortigram"));
     setSizeGripEnabled(false);
     setAcceptDrops(true);
+    // A click on the canvas takes the keys from the Scale field, whose own
+    // undo would otherwise keep Ctrl+Z from the design.
+    setFocusPolicy(Qt::ClickFocus);
     resize(DluToPixelsX(ClientWidthDlu), DluToPixelsY(ClientHeightDlu));
     CreateControls();
     CreateActions();
