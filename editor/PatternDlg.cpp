@@ -1,5 +1,7 @@
 #include "editor/PatternDlg.h"
 
+#include "editor/Preview.h"
+#include "platform/DialogUnits.h"
 #include "editor/ScaleText.h"
 #include "export/DesignFile.h"
 #include "export/DesignReader.h"
@@ -8,7 +10,6 @@
 #include "palette/ColourComboBox.h"
 #include "palette/ColourPickerDlg.h"
 #include "platform/DialogSeam.h"
-#include "platform/DialogUnits.h"
 #include "platform/OutputFile.h"
 #include "platform/SettingsStore.h"
 #include "res/Resources.h"
@@ -21,15 +22,12 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
-#include <QFrame>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStyle>
 #include <QTimer>
 
 #include <cmath>
@@ -38,15 +36,8 @@
 
 namespace {
 
-const QString SettingsSection = QStringLiteral("Settings");
 const QString BackgroundSection = QStringLiteral("Background");
 const QString ForegroundSection = QStringLiteral("Foreground");
-
-// Test animation: 360 frames growing the scale from 0.1 and turning clockwise.
-constexpr int AnimationFrames = 360;
-constexpr double AnimationStartScale = 0.1;
-constexpr double AnimationScaleStep = 0.004;
-constexpr double AnimationRotationStep = 0.03;
 
 // Spokes of the polar guides and steps of polar snapping without copies.
 constexpr int DefaultSpokes = 12;
@@ -54,10 +45,6 @@ constexpr int DefaultSpokes = 12;
 // Size of the client area in dialog units.
 constexpr int ClientWidthDlu = 320;
 constexpr int ClientHeightDlu = 222;
-
-// Largest pixel size of the strip's font, and the smallest we shrink it to.
-constexpr int LargestFontPixels = 12;
-constexpr int SmallestFontPixels = 7;
 
 QString AppCaption()
 {
@@ -68,66 +55,6 @@ void Warn(QWidget *parent, const QString &text)
 {
     CDialogSeam::Current().Message(parent, QMessageBox::Warning, AppCaption(), text,
                                    QMessageBox::Ok);
-}
-
-// Waits until the clock reaches the deadline, keeping the window painted and
-// answering the window system.
-void WaitUntil(const QElapsedTimer &clock, qint64 deadlineMs)
-{
-    const qint64 remaining = deadlineMs - clock.elapsed();
-    if (remaining <= 0) {
-        QCoreApplication::processEvents();
-        return;
-    }
-    QEventLoop loop;
-    QTimer::singleShot(static_cast<int>(remaining), Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-bool IsUserInput(QEvent::Type type)
-{
-    switch (type) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove:
-    case QEvent::Wheel:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride:
-    case QEvent::Shortcut:
-    case QEvent::ContextMenu:
-    case QEvent::TouchBegin:
-    case QEvent::TouchUpdate:
-    case QEvent::TouchEnd:
-    case QEvent::TabletPress:
-    case QEvent::TabletRelease:
-    case QEvent::TabletMove:
-    case QEvent::DragEnter:
-    case QEvent::DragMove:
-    case QEvent::Drop:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// A settings text of 0 or 1; anything else reads as off.
-bool ReadFlag(const CSettingsStore &store, const QString &entry)
-{
-    return store.Read(SettingsSection, entry).trimmed() == QStringLiteral("1");
-}
-
-int ReadCopies(const CSettingsStore &store)
-{
-    bool ok = false;
-    const int copies = store.Read(SettingsSection, QStringLiteral("Copies")).trimmed().toInt(&ok);
-    return ok && copies >= MinCopies && copies <= MaxCopies ? copies : MinCopies;
-}
-
-QString FlagText(bool on)
-{
-    return on ? QStringLiteral("1") : QStringLiteral("0");
 }
 
 // The one local design file a drag carries, if that is what it carries.
@@ -142,59 +69,12 @@ QString DroppedDesign(const QMimeData *data)
                : QString();
 }
 
-// Horizontal room the style takes beside a control's text.
-int TextMargin(const QWidget *control)
-{
-    const QStyle *style = control->style();
-    if (qobject_cast<const QRadioButton *>(control))
-        return style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, control) +
-               style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, control);
-    if (qobject_cast<const QPushButton *>(control))
-        return 2 * (style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, control) / 2 + 2);
-    return 0;
-}
-
-QString ControlText(const QWidget *control)
-{
-    if (const auto *label = qobject_cast<const QLabel *>(control))
-        return label->text();
-    if (const auto *button = qobject_cast<const QAbstractButton *>(control))
-        return button->text().remove(QLatin1Char('&'));
-    return QString();
-}
-
-// Puts the bitmap on the button, shrunk where it would cover the button's frame.
-void ShowBitmap(QPushButton &button, const QPixmap &bitmap)
-{
-    constexpr int FrameRoom = 4;
-    button.setIcon(bitmap);
-    const QSize inside = button.size() - QSize(FrameRoom, FrameRoom);
-    QSize size = bitmap.size();
-    if (size.width() > inside.width() || size.height() > inside.height())
-        size.scale(inside, Qt::KeepAspectRatio);
-    button.setIconSize(size);
-}
-
-bool TextsFit(const QList<QWidget *> &controls, const QFont &font)
-{
-    const QFontMetrics metrics(font);
-    for (const QWidget *control : controls) {
-        const QString text = ControlText(control);
-        if (text.isEmpty())
-            continue;
-        if (metrics.horizontalAdvance(text) + TextMargin(control) > control->width() ||
-            metrics.height() > control->height())
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 CPatternDlg::CPatternDlg(CRecoveryFile *recovery, QWidget *parent)
     : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      m_recovery(recovery), m_icon(Resources::AppIcon())
+      m_strip(*this), m_recovery(recovery), m_icon(Resources::AppIcon())
 {
     setWindowTitle(QStringLiteral("Vortigram"));
     setSizeGripEnabled(false);
@@ -203,7 +83,7 @@ CPatternDlg::CPatternDlg(CRecoveryFile *recovery, QWidget *parent)
     // undo would otherwise keep Ctrl+Z from the design.
     setFocusPolicy(Qt::ClickFocus);
     resize(DluToPixelsX(ClientWidthDlu), DluToPixelsY(ClientHeightDlu));
-    CreateControls();
+    ConnectControls();
     CreateActions();
     OnInitDialog();
 
@@ -220,75 +100,18 @@ CPatternDlg::CPatternDlg(CRecoveryFile *recovery, QWidget *parent)
 
 CPatternDlg::~CPatternDlg() = default;
 
-void CPatternDlg::CreateControls()
+void CPatternDlg::ConnectControls()
 {
-    auto *frame = new QFrame(this);
-    frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    frame->setGeometry(DluRect(2, 2, 56, 27));
-
-    m_polyline = new QRadioButton(QStringLiteral("Polyline"), this);
-    m_polyline->setGeometry(DluRect(7, 6, 39, 8));
-    m_polygon = new QRadioButton(QStringLiteral("Polygon"), this);
-    m_polygon->setGeometry(DluRect(7, 18, 39, 8));
-
-    auto *backgroundLabel = new QLabel(QStringLiteral("Background:"), this);
-    backgroundLabel->setGeometry(DluRect(63, 5, 42, 8));
-    m_background = new CColourComboBox(this);
-    m_background->setGeometry(DluRect(106, 2, 51, 12));
-    auto *foregroundLabel = new QLabel(QStringLiteral("Foreground:"), this);
-    foregroundLabel->setGeometry(DluRect(63, 19, 39, 8));
-    m_foreground = new CColourComboBox(this);
-    m_foreground->setGeometry(DluRect(106, 16, 51, 12));
-
-    auto makeButton = [this](const QString &text, const QRect &rect, auto slot) {
-        auto *button = new QPushButton(text, this);
-        button->setGeometry(rect);
-        button->setAutoDefault(false);
-        button->setDefault(false);
-        connect(button, &QPushButton::clicked, this, slot);
-        return button;
+    const auto onClick = [this](QPushButton *button, auto command) {
+        connect(button, &QPushButton::clicked, this, command);
     };
-    QPushButton *backgroundColours =
-        makeButton(QString(), DluRect(158, 2, 17, 12), &CPatternDlg::OnBackgroundColours);
-    QPushButton *foregroundColours =
-        makeButton(QString(), DluRect(158, 16, 17, 12), &CPatternDlg::OnForegroundColours);
-    // The bitmap stands in for the buttons' text, which stays their name.
-    backgroundColours->setAccessibleName(QStringLiteral("..."));
-    foregroundColours->setAccessibleName(QStringLiteral("..."));
-
-    auto *scaleLabel = new QLabel(QStringLiteral("Scale:"), this);
-    scaleLabel->setGeometry(DluRect(182, 5, 21, 8));
-    m_scaleField = new QLineEdit(this);
-    m_scaleField->setGeometry(DluRect(182, 14, 26, 13));
-    connect(m_scaleField, &QLineEdit::returnPressed, this, &CPatternDlg::OnApplyScale);
-    QPushButton *apply = makeButton(QString(), DluRect(209, 14, 15, 13), &CPatternDlg::OnApplyScale);
-
-    makeButton(QStringLiteral("Clear"), DluRect(231, 2, 42, 12), &CPatternDlg::OnClear);
-    // Resample has no command of its own.
-    auto *resample = new QPushButton(QStringLiteral("Resample"), this);
-    resample->setGeometry(DluRect(231, 16, 42, 12));
-    resample->setAutoDefault(false);
-    makeButton(QStringLiteral("Test"), DluRect(276, 2, 42, 12), &CPatternDlg::OnTest);
-    makeButton(QStringLiteral("Generate"), DluRect(276, 16, 42, 12), &CPatternDlg::OnGenerate);
-
-    // Presses on the labels and the frame belong to the window: they start shapes.
-    for (QWidget *passive : {static_cast<QWidget *>(frame), static_cast<QWidget *>(backgroundLabel),
-                             static_cast<QWidget *>(foregroundLabel), static_cast<QWidget *>(scaleLabel)})
-        passive->setAttribute(Qt::WA_TransparentForMouseEvents);
-
-    // The strip stays 50 pixels high, so the font is the largest whose texts fit.
-    QList<QWidget *> all = findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
-    QFont font = this->font();
-    for (int pixels = LargestFontPixels; pixels >= SmallestFontPixels; --pixels) {
-        font.setPixelSize(pixels);
-        if (TextsFit(all, font))
-            break;
-    }
-    for (QWidget *control : all)
-        control->setFont(font);
-
-    m_apply = apply;
-    m_colourButtons = {backgroundColours, foregroundColours};
+    onClick(m_strip.backgroundColours, &CPatternDlg::OnBackgroundColours);
+    onClick(m_strip.foregroundColours, &CPatternDlg::OnForegroundColours);
+    onClick(m_strip.apply, &CPatternDlg::OnApplyScale);
+    onClick(m_strip.clear, &CPatternDlg::OnClear);
+    onClick(m_strip.test, &CPatternDlg::OnTest);
+    onClick(m_strip.generate, &CPatternDlg::OnGenerate);
+    connect(m_strip.scaleField, &QLineEdit::returnPressed, this, &CPatternDlg::OnApplyScale);
 }
 
 void CPatternDlg::CreateActions()
@@ -308,9 +131,9 @@ void CPatternDlg::CreateActions()
     m_open = make(QStringLiteral("&Open Design..."), {QKeySequence(Qt::CTRL | Qt::Key_O)},
                   &CPatternDlg::OnOpen);
     m_moreCopies = make(QStringLiteral("&More Copies"), {QKeySequence(Qt::CTRL | Qt::Key_Up)},
-                        [this] { SetCopies(m_copies + 1); });
+                        [this] { SetCopies(m_settings.copies + 1); });
     m_fewerCopies = make(QStringLiteral("&Fewer Copies"), {QKeySequence(Qt::CTRL | Qt::Key_Down)},
-                         [this] { SetCopies(m_copies - 1); });
+                         [this] { SetCopies(m_settings.copies - 1); });
     m_mirrorAction = make(QStringLiteral("M&irror Copies"), {QKeySequence(Qt::CTRL | Qt::Key_M)},
                           &CPatternDlg::SetMirror);
     m_guidesAction = make(QStringLiteral("Polar &Guides"), {QKeySequence(Qt::CTRL | Qt::Key_G)},
@@ -339,39 +162,28 @@ void CPatternDlg::OnInitDialog()
     setWindowIcon(m_icon);
 
     const CSettingsStore store;
-    m_background->LoadColours(store, BackgroundSection);
-    m_foreground->LoadColours(store, ForegroundSection);
-    m_background->SelectIndex(0);
-    m_foreground->SelectIndex(0);
+    m_strip.background->LoadColours(store, BackgroundSection);
+    m_strip.foreground->LoadColours(store, ForegroundSection);
+    m_strip.background->SelectIndex(0);
+    m_strip.foreground->SelectIndex(0);
 
     m_rotation = 0.0;
     m_animating = false;
-    m_polygon->setChecked(true);
+    m_strip.polygon->setChecked(true);
 
-    const double stored =
-        LeadingNumber(store.Read(SettingsSection, QStringLiteral("Scale"), QStringLiteral("1")));
-    // A stored scale that can place no point would ruin every shape drawn.
-    m_scale = IsUsableScale(stored) ? stored : 1.0;
-    m_scaleField->setText(FormatScaleField(m_scale));
-    m_copies = ReadCopies(store);
-    m_mirror = ReadFlag(store, QStringLiteral("Mirror"));
-    m_guides = ReadFlag(store, QStringLiteral("Guides"));
-    m_polarSnap = ReadFlag(store, QStringLiteral("PolarSnap"));
-    m_mirrorAction->setChecked(m_mirror);
-    m_guidesAction->setChecked(m_guides);
-    m_snapAction->setChecked(m_polarSnap);
+    m_settings = CEditorSettings::Load(store);
+    m_strip.scaleField->setText(FormatScaleField(m_settings.scale));
+    m_mirrorAction->setChecked(m_settings.mirror);
+    m_guidesAction->setChecked(m_settings.guides);
+    m_snapAction->setChecked(m_settings.polarSnap);
 
-    m_goBitmap = QPixmap(Resources::GoBitmap());
-    m_swatchBitmap = QPixmap(Resources::SwatchesBitmap());
-    ShowBitmap(*m_apply, m_goBitmap);
-    for (QPushButton *button : m_colourButtons)
-        ShowBitmap(*button, m_swatchBitmap);
+    m_strip.ShowBitmaps(QPixmap(Resources::GoBitmap()), QPixmap(Resources::SwatchesBitmap()));
     ViewChanged();
 }
 
 bool CPatternDlg::PolygonChecked() const
 {
-    return m_polygon->isChecked();
+    return m_strip.polygon->isChecked();
 }
 
 bool CPatternDlg::IsBusy() const
@@ -381,12 +193,12 @@ bool CPatternDlg::IsBusy() const
 
 int CPatternDlg::Spokes() const
 {
-    return m_copies > 1 ? m_copies : DefaultSpokes;
+    return m_settings.copies > 1 ? m_settings.copies : DefaultSpokes;
 }
 
 CanvasView CPatternDlg::View() const
 {
-    return CanvasView{size(), m_scale, m_rotation, m_animating, m_guides ? Spokes() : 0};
+    return CanvasView{size(), m_settings.scale, m_rotation, m_animating, m_settings.guides ? Spokes() : 0};
 }
 
 void CPatternDlg::ViewChanged()
@@ -404,16 +216,16 @@ std::unique_ptr<QMenu> CPatternDlg::CreateMenu()
     menu->addSeparator();
     menu->addAction(m_open);
     menu->addSeparator();
-    QMenu *copies = menu->addMenu(QStringLiteral("&Copies Around the Centre: %1").arg(m_copies));
+    QMenu *copies = menu->addMenu(QStringLiteral("&Copies Around the Centre: %1").arg(m_settings.copies));
     auto *group = new QActionGroup(copies);
     for (int n = MinCopies; n <= MaxCopies; ++n) {
         QAction *item = copies->addAction(QString::number(n), this, [this, n] { SetCopies(n); });
         item->setCheckable(true);
-        item->setChecked(n == m_copies);
+        item->setChecked(n == m_settings.copies);
         group->addAction(item);
     }
-    m_moreCopies->setEnabled(m_copies < MaxCopies);
-    m_fewerCopies->setEnabled(m_copies > MinCopies);
+    m_moreCopies->setEnabled(m_settings.copies < MaxCopies);
+    m_fewerCopies->setEnabled(m_settings.copies > MinCopies);
     menu->addActions({m_moreCopies, m_fewerCopies, m_mirrorAction});
     menu->addSeparator();
     menu->addActions({m_guidesAction, m_snapAction});
@@ -456,7 +268,7 @@ void CPatternDlg::OnApplyScale()
 {
     if (IsBusy())
         return;
-    const std::optional<double> typed = WholeNumber(m_scaleField->text());
+    const std::optional<double> typed = WholeNumber(m_strip.scaleField->text());
     QString refusal;
     if (!typed)
         refusal = QStringLiteral("Please enter a number.");
@@ -466,12 +278,12 @@ void CPatternDlg::OnApplyScale()
         refusal = QStringLiteral("The scale is too close to zero: it must be at least 0.000001 "
                                  "or at most -0.000001.");
     if (refusal.isEmpty()) {
-        m_scale = *typed;
+        m_settings.scale = *typed;
         ViewChanged();
     } else {
         Warn(this, refusal);
-        m_scaleField->setFocus();
-        m_scaleField->selectAll();
+        m_strip.scaleField->setFocus();
+        m_strip.scaleField->selectAll();
     }
     update();
 }
@@ -481,44 +293,21 @@ void CPatternDlg::OnTest()
     if (IsBusy())
         return;
     m_animating = true;
-    const double savedScale = m_scale;
+    const double savedScale = m_settings.scale;
     const double savedRotation = m_rotation;
-    m_scale = AnimationStartScale;
-    // Input during the preview is dropped, not held for afterwards.
-    qApp->installEventFilter(this);
-
-    // Frames are paced from the start; a frame whose moment has passed before
-    // it could be painted is skipped, so the preview keeps its length and
-    // every frame shown is the one of its moment.
-    QElapsedTimer clock;
-    clock.start();
-    const qint64 delay = m_frameDelay.count();
-    for (int frame = 1; frame <= AnimationFrames; ++frame) {
-        m_scale += AnimationScaleStep;
-        m_rotation += AnimationRotationStep;
-        WaitUntil(clock, frame * delay);
-        const bool late = clock.elapsed() >= (frame + 1) * delay;
-        if (frame == 1 || frame == AnimationFrames || !late) {
-            m_canvas.SetView(View());
-            // Only the canvas moves: the strip would cost time to repaint unchanged.
-            repaint(CanvasRect(size()));
-        }
-    }
-
-    qApp->removeEventFilter(this);
-    m_scale = savedScale;
+    CPreview::Run(m_frameDelay, m_rotation, [this](double scale, double rotation) {
+        m_settings.scale = scale;
+        m_rotation = rotation;
+        m_canvas.SetView(View());
+        // Only the canvas moves: the strip would cost time to repaint unchanged.
+        repaint(CanvasRect(size()));
+    });
+    m_settings.scale = savedScale;
     m_rotation = savedRotation;
     m_animating = false;
     m_canvas.SetView(View());
     repaint();
     RunDeferredClose();
-}
-
-bool CPatternDlg::eventFilter(QObject *watched, QEvent *event)
-{
-    if (m_animating && IsUserInput(event->type()))
-        return true;
-    return QDialog::eventFilter(watched, event);
 }
 
 bool CPatternDlg::OnGenerate()
@@ -627,43 +416,43 @@ bool CPatternDlg::KeepOrDropChanges(const QString &question)
 
 void CPatternDlg::SetCopies(int copies)
 {
-    if (IsBusy() || copies < MinCopies || copies > MaxCopies || copies == m_copies)
+    if (IsBusy() || copies < MinCopies || copies > MaxCopies || copies == m_settings.copies)
         return;
-    m_copies = copies;
+    m_settings.copies = copies;
     ViewChanged(); // the guides have a spoke per copy
 }
 
 void CPatternDlg::SetMirror(bool on)
 {
     if (!IsBusy())
-        m_mirror = on;
-    m_mirrorAction->setChecked(m_mirror);
+        m_settings.mirror = on;
+    m_mirrorAction->setChecked(m_settings.mirror);
 }
 
 void CPatternDlg::SetGuides(bool on)
 {
     if (!IsBusy()) {
-        m_guides = on;
+        m_settings.guides = on;
         ViewChanged();
     }
-    m_guidesAction->setChecked(m_guides);
+    m_guidesAction->setChecked(m_settings.guides);
 }
 
 void CPatternDlg::SetPolarSnapping(bool on)
 {
     if (!IsBusy())
-        m_polarSnap = on;
-    m_snapAction->setChecked(m_polarSnap);
+        m_settings.polarSnap = on;
+    m_snapAction->setChecked(m_settings.polarSnap);
 }
 
 void CPatternDlg::OnBackgroundColours()
 {
-    OpenPicker(*m_background);
+    OpenPicker(*m_strip.background);
 }
 
 void CPatternDlg::OnForegroundColours()
 {
-    OpenPicker(*m_foreground);
+    OpenPicker(*m_strip.foreground);
 }
 
 void CPatternDlg::OpenPicker(CColourComboBox &combo)
@@ -679,16 +468,11 @@ void CPatternDlg::SaveSettings()
 {
     for (;;) {
         CSettingsStore store;
-        m_background->SaveColours(store, BackgroundSection);
-        m_foreground->SaveColours(store, ForegroundSection);
-        store.RemoveSection(SettingsSection);
-        store.Write(SettingsSection, QStringLiteral("Scale"), FormatScaleSetting(m_scale));
-        store.Write(SettingsSection, QStringLiteral("Copies"), QString::number(m_copies));
-        store.Write(SettingsSection, QStringLiteral("Mirror"), FlagText(m_mirror));
-        store.Write(SettingsSection, QStringLiteral("Guides"), FlagText(m_guides));
-        store.Write(SettingsSection, QStringLiteral("PolarSnap"), FlagText(m_polarSnap));
+        m_strip.background->SaveColours(store, BackgroundSection);
+        m_strip.foreground->SaveColours(store, ForegroundSection);
+        m_settings.Save(store);
         try {
-            store.Save({BackgroundSection, ForegroundSection, SettingsSection});
+            store.Save({BackgroundSection, ForegroundSection, QStringLiteral("Settings")});
             return;
         } catch (const CFileException &e) {
             const auto answer = CDialogSeam::Current().Ask(
@@ -770,9 +554,9 @@ void CPatternDlg::StartEntry(QPoint press)
     CShapeEntry::Setup setup;
     setup.type = PolygonChecked() ? CPolyStorage::TypeValue : CLineStorage::TypeValue;
     setup.view = View();
-    setup.copies = m_copies;
-    setup.mirror = m_mirror;
-    setup.polarSnap = m_polarSnap;
+    setup.copies = m_settings.copies;
+    setup.mirror = m_settings.mirror;
+    setup.polarSnap = m_settings.polarSnap;
     setup.spokes = Spokes();
     m_entry.Start(press, setup);
     setMouseTracking(true);
@@ -794,13 +578,13 @@ void CPatternDlg::OverlayChanged(const QRect &area)
 
 std::pair<std::int32_t, std::int32_t> CPatternDlg::ShapeColours() const
 {
-    return {m_background->SelectedColour(), m_foreground->SelectedColour()};
+    return {m_strip.background->SelectedColour(), m_strip.foreground->SelectedColour()};
 }
 
 void CPatternDlg::ShapeFinished(std::unique_ptr<CObjectStorage> shape)
 {
     EndEntry();
-    m_document.AddShapes(MakeCopies(std::move(shape), m_copies, m_mirror));
+    m_document.AddShapes(MakeCopies(std::move(shape), m_settings.copies, m_settings.mirror));
     RunDeferredClose();
 }
 

@@ -1,12 +1,13 @@
 #pragma once
 
 #include "editor/CanvasImage.h"
+#include "editor/ControlStrip.h"
+#include "editor/EditorSettings.h"
 #include "editor/ShapeEntry.h"
 #include "model/DesignDocument.h"
 
 #include <QDialog>
 #include <QIcon>
-#include <QPixmap>
 
 #include <chrono>
 #include <memory>
@@ -16,8 +17,6 @@ class CRecoveryFile;
 class QAction;
 class QLineEdit;
 class QMenu;
-class QPushButton;
-class QRadioButton;
 
 // The editor window: the control strip along the top, the canvas below it.
 // It shows the design document, turns mouse input into shape entry and
@@ -35,19 +34,19 @@ public:
     explicit CPatternDlg(CRecoveryFile *recovery = nullptr, QWidget *parent = nullptr);
     ~CPatternDlg() override;
 
-    double Scale() const { return m_scale; }
+    double Scale() const { return m_settings.scale; }
     double Rotation() const { return m_rotation; }
     bool IsAnimating() const { return m_animating; }
     CDesignDocument &Document() { return m_document; }
     const ShapeList &Shapes() const { return m_document.Shapes(); }
-    CColourComboBox &Background() const { return *m_background; }
-    CColourComboBox &Foreground() const { return *m_foreground; }
-    QLineEdit &ScaleField() const { return *m_scaleField; }
+    CColourComboBox &Background() const { return *m_strip.background; }
+    CColourComboBox &Foreground() const { return *m_strip.foreground; }
+    QLineEdit &ScaleField() const { return *m_strip.scaleField; }
     bool PolygonChecked() const;
-    int Copies() const { return m_copies; }
-    bool Mirror() const { return m_mirror; }
-    bool Guides() const { return m_guides; }
-    bool PolarSnapping() const { return m_polarSnap; }
+    int Copies() const { return m_settings.copies; }
+    bool Mirror() const { return m_settings.mirror; }
+    bool Guides() const { return m_settings.guides; }
+    bool PolarSnapping() const { return m_settings.polarSnap; }
     // An entry or the Test animation is running: commands wait.
     bool IsBusy() const;
     // Time between two frames of the Test animation.
@@ -99,7 +98,6 @@ protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
     bool event(QEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // CShapeEntry::Host
@@ -107,7 +105,7 @@ private:
     std::pair<std::int32_t, std::int32_t> ShapeColours() const override;
     void ShapeFinished(std::unique_ptr<CObjectStorage> shape) override;
 
-    void CreateControls();
+    void ConnectControls();
     void CreateActions();
     void OnInitDialog();
     // Until the settings are on disk or the user gives up on them.
@@ -121,32 +119,19 @@ private:
     void RunDeferredClose();
     int Spokes() const;
 
+    CControlStrip m_strip;
     CDesignDocument m_document;
     CCanvasImage m_canvas;
     CShapeEntry m_entry{*this};
     CRecoveryFile *m_recovery;
-    double m_scale = 1.0;
+    CEditorSettings m_settings;
     double m_rotation = 0.0;
     bool m_animating = false;
-    int m_copies = 1;
-    bool m_mirror = false;
-    bool m_guides = false;
-    bool m_polarSnap = false;
     bool m_closePending = false;
     bool m_swallowContextMenu = false;
     std::chrono::milliseconds m_frameDelay{30};
 
     QIcon m_icon;
-    QPixmap m_goBitmap;
-    QPixmap m_swatchBitmap;
-
-    QRadioButton *m_polyline = nullptr;
-    QRadioButton *m_polygon = nullptr;
-    CColourComboBox *m_background = nullptr;
-    CColourComboBox *m_foreground = nullptr;
-    QLineEdit *m_scaleField = nullptr;
-    QPushButton *m_apply = nullptr;
-    QList<QPushButton *> m_colourButtons;
 
     QAction *m_about = nullptr;
     QAction *m_undo = nullptr;
