@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPolygon>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -33,11 +34,23 @@ bool CheckerSet(int x, int y)
 
 } // namespace
 
-void CRubberBandOverlay::Reset(QSize client)
+void CRubberBandOverlay::Resize(QSize client)
 {
-    if (m_mask.size() != client)
-        m_mask = QImage(client, QImage::Format_RGB32);
+    if (m_mask.size() == client)
+        return;
+    m_mask = QImage(client, QImage::Format_RGB32);
     m_mask.fill(Qt::black);
+}
+
+void CRubberBandOverlay::Clear(const QRect &area)
+{
+    // Only what the bands touched: clearing a large window each time would
+    // cost a finished shape more than drawing it.
+    for (int y = std::max(area.top(), 0); y <= std::min(area.bottom(), m_mask.height() - 1); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(m_mask.scanLine(y));
+        for (int x = std::max(area.left(), 0); x <= std::min(area.right(), m_mask.width() - 1); ++x)
+            line[x] = 0xFF000000;
+    }
 }
 
 QRect CRubberBandOverlay::Toggle(QPoint from, QPoint to)

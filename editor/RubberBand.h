@@ -14,8 +14,10 @@ class QPainter;
 class CRubberBandOverlay
 {
 public:
-    // Starts empty, covering a client area of the given size.
-    void Reset(QSize client);
+    // Covers a client area of the given size; a new size starts empty.
+    void Resize(QSize client);
+    // Forgets the bands within area.
+    void Clear(const QRect &area);
     // Inverts the band between two points; returns the rectangle that changed.
     QRect Toggle(QPoint from, QPoint to);
     // Inverts, on the painter's device, the pixels the bands have marked.

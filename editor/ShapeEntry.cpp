@@ -17,7 +17,7 @@ void CShapeEntry::Start(QPoint press, const Setup &setup)
     m_release = 1;
     m_band.reset();
     m_touched = QRect();
-    m_overlay.Reset(setup.view.client);
+    m_overlay.Resize(setup.view.client);
 }
 
 void CShapeEntry::Press(Qt::MouseButton button)
@@ -124,7 +124,7 @@ void CShapeEntry::ToggleBand(QPoint from, QPoint to)
 void CShapeEntry::Finish()
 {
     m_band.reset();
-    m_overlay.Reset(m_setup.view.client);
+    m_overlay.Clear(m_touched);
     if (!m_touched.isEmpty())
         m_host.OverlayChanged(m_touched);
 
