@@ -19,14 +19,28 @@
 #include <QTimer>
 
 using Window = std::unique_ptr<CPatternDlg>;
+using B = QMessageBox;
 
 class tst_Window : public QObject
 {
     Q_OBJECT
+    std::unique_ptr<TempSettings> m_settings;
+    std::unique_ptr<ScriptedSeam> m_seam;
+
+    QString File(const QString &name) const { return m_settings->Path() + '/' + name; }
 
 private slots:
-    void init();
-    void cleanup();
+    void init()
+    {
+        cleanup(); // the old ones must go before the new ones take their place
+        m_settings = std::make_unique<TempSettings>();
+        m_seam = std::make_unique<ScriptedSeam>();
+    }
+    void cleanup()
+    {
+        m_seam.reset();
+        m_settings.reset();
+    }
     void settings();
     void commands();
     void preview();
@@ -35,39 +49,26 @@ private slots:
     void colourLists();
     void picker();
     void fullDisk();
-
-private:
-    Window Open(CRecoveryFile *recovery = nullptr)
-    {
-        Window window = std::make_unique<CPatternDlg>(recovery);
-        window->show();
-        return QTest::qWaitForWindowActive(window.get()) ? std::move(window) : nullptr;
-    }
-    // A shape entered with the mouse: a click at each point, then a right click.
-    static void Draw(CPatternDlg &window, const QList<QPoint> &points)
-    {
-        for (const QPoint &p : points)
-            QTest::mouseClick(&window, Qt::LeftButton, {}, p);
-        QTest::mouseClick(&window, Qt::RightButton, {}, points.last());
-    }
-    QString File(const QString &name) const { return m_settings->Path() + '/' + name; }
-
-    std::unique_ptr<TempSettings> m_settings;
-    std::unique_ptr<ScriptedSeam> m_seam;
 };
 
-void tst_Window::init()
+namespace {
+
+Window Open(CRecoveryFile *recovery = nullptr)
 {
-    cleanup(); // the old ones must go before the new ones take their place
-    m_settings = std::make_unique<TempSettings>();
-    m_seam = std::make_unique<ScriptedSeam>();
+    Window window = std::make_unique<CPatternDlg>(recovery);
+    window->show();
+    return QTest::qWaitForWindowActive(window.get()) ? std::move(window) : nullptr;
 }
 
-void tst_Window::cleanup()
+// A shape entered with the mouse: a click at each point, then a right click.
+void Draw(CPatternDlg &window, const QList<QPoint> &points)
 {
-    m_seam.reset();
-    m_settings.reset();
+    for (const QPoint &p : points)
+        QTest::mouseClick(&window, Qt::LeftButton, {}, p);
+    QTest::mouseClick(&window, Qt::RightButton, {}, points.last());
 }
+
+} // namespace
 
 void tst_Window::settings()
 {
@@ -81,17 +82,17 @@ void tst_Window::settings()
         QCOMPARE(Str(w->ScaleField().text(), w->Copies(), w->Mirror(), w->Guides(), w->PolarSnapping()), state);
         QVERIFY(w->PolygonChecked() && w->Background().SelectedIndex() == 0);
     }
-    // Typed scales: refused ones keep the last good one.
-    const QString tooSmall = "The scale is too close to zero: it must be at least 0.000001 or at most -0.000001.";
+    // Typed scales; a refused one keeps the last good one.
+    const QString small = "The scale is too close to zero: it must be at least 0.000001 or at most -0.000001.";
     const std::pair<QString, QString> typed[] = {
-        {"2x", "Please enter a number."}, {"0", "The scale must be a non-zero number."},
-        {"1e999", "The scale must be a non-zero number."}, {"1e-310", tooSmall}, {"4e-7", tooSmall}, {" 2.5 ", ""}};
+        {"2x", "Please enter a number."}, {"0", "The scale must be a non-zero number."}, {"1e-310", small},
+        {"4e-7", small}, {" 2.5 ", ""}};
     Window w = Open();
     for (const auto &[text, message] : typed) {
         m_seam->texts.clear();
         w->ScaleField().setText(text);
         QTest::keyClick(&w->ScaleField(), Qt::Key_Return); // Enter applies
-        QCOMPARE(Str(w->Scale(), m_seam->texts), Str(text == " 2.5 " ? 2.5 : 1, message));
+        QCOMPARE(Str(w->Scale(), m_seam->texts), Str(message.isEmpty() ? 2.5 : 1, message));
     }
     w->SetCopies(6);
     w->SetMirror(true);
@@ -109,17 +110,17 @@ void tst_Window::commands()
     w->SetCopies(3);
     w->SetMirror(true);
     Draw(*w, {{260, 150}, {280, 150}, {260, 120}}); // at atan(20 / 55) from the centre (240, 205)
-    // The shape, two turned copies, three mirrored; the lists' first entries, black.
+    // The shape, two turned copies, three mirrored; filled in the lists' first entry, black.
     QCOMPARE(Str(w->Shapes().size(), w->Shapes()[5]->Points()[0].angle, w->Shapes()[0]->FillColour().red), "6 1.74562409908 0");
 
-    QTest::mousePress(w.get(), Qt::LeftButton, {}, {100, 100}); // while an entry runs, no command acts
+    QTest::mousePress(w.get(), Qt::LeftButton, {}, {100, 100}); // no command acts during an entry
     w->OnUndo();
     w->OnClear();
     w->SetCopies(5);
     QTest::keyClick(w.get(), Qt::Key_F1);
     QTest::mouseRelease(w.get(), Qt::LeftButton, {}, {100, 100});
     QTest::mouseClick(w.get(), Qt::RightButton, {}, {100, 100});
-    m_seam->answers = {QMessageBox::Cancel, QMessageBox::Ok};
+    m_seam->answers = {B::Cancel, B::Ok};
     w->OnClear();
     QCOMPARE(w->Shapes().size(), std::size_t(12));
     w->OnClear();
@@ -171,7 +172,7 @@ void tst_Window::openAndClose()
     QCOMPARE(m_seam->texts.value(0), "Cannot open " + File("a.jvf") + ".\nRecord 1 at byte 10: the file ends after 0 of the record's 1 vertex.");
     Draw(*w, {{240, 150}, {280, 150}});
     WriteFileBytes(File("a.jvf"), design);
-    m_seam->answers = {QMessageBox::Cancel, QMessageBox::Discard};
+    m_seam->answers = {B::Cancel, B::Discard};
     QVERIFY(!w->OpenDesign(File("a.jvf")) && w->OpenDesign(File("a.jvf")));
     QCOMPARE(Str(w->Shapes()[0]->Points()[0].radius, w->Document().IsModified(), w->Document().UndoStack().undoText()), "70 0 Open design");
     QMimeData data;
@@ -186,7 +187,7 @@ void tst_Window::openAndClose()
     // Closing with unexported shapes: Cancel, Generate... then no file, Generate... and a file.
     Draw(*w, {{240, 150}, {280, 150}});
     m_seam->texts.clear();
-    m_seam->answers = {QMessageBox::Cancel, QMessageBox::Save, QMessageBox::Save};
+    m_seam->answers = {B::Cancel, B::Save, B::Save};
     m_seam->files = {"", File("out.jvf")};
     QVERIFY(!w->close() && !w->close() && !QFile::exists(m_settings->IniFile()));
     QVERIFY(w->close() && QFile::exists(m_settings->IniFile()));
@@ -211,10 +212,10 @@ void tst_Window::recovery()
     QVERIFY(second.Orphans().isEmpty() && second.FileName() != first->FileName());
     w.reset(); // the first program dies: its copy stays, its lock goes
     first.reset();
-    m_seam->answers = {QMessageBox::Yes, QMessageBox::Discard};
+    m_seam->answers = {B::Yes, B::Discard};
     w = Open(&second);
     w->OfferRecovery();
-    const QDir state(m_settings->Path() + "/state/Marbrel/vortigram");
+    const QDir state(File("state/Marbrel/vortigram"));
     QCOMPARE(Str(w->Shapes().size(), w->Document().IsModified(), state.entryList({"*.jvf"})), "1 1 design-2.jvf");
     QVERIFY(w->close() && state.entryList({"*.jvf"}).isEmpty());
 }
@@ -232,15 +233,14 @@ void tst_Window::colourLists()
     WriteFileBytes(File("system/Marbrel/vortigram.conf"), "[Background]\n0=1\n");
     for (const auto &[stored, colours] : rows) {
         m_settings->WriteIni("[Background]\n" + stored + "\n[Foreground]\n0=9\n[Junk]\nx=1\n");
-        CColourComboBox combo;
+        CColourComboBox combo, reloaded;
         combo.AddColour(7);
         CSettingsStore store;
         combo.LoadColours(store, "Background");
         QCOMPARE(Str(Colours(combo), combo.SelectedIndex()), "7 " + colours + " -1"); // appended, nothing selected
         combo.SaveColours(store, "Background");
         store.Save({"Background", "Foreground"}); // exactly the list, and nothing foreign
-        CColourComboBox reloaded; // stale entries would come back too
-        reloaded.LoadColours(CSettingsStore(), "Background");
+        reloaded.LoadColours(CSettingsStore(), "Background"); // stale entries would come back too
         const QByteArray saved = ReadFileBytes(m_settings->IniFile());
         QVERIFY(Colours(reloaded) == Colours(combo) && saved.endsWith("[Foreground]\n0=9\n\n") && !saved.contains("Junk"));
     }
@@ -284,23 +284,21 @@ void tst_Window::picker()
 void tst_Window::fullDisk()
 {
     // Generate onto a full disk (designs below and beyond the write buffer, a disk
-    // filling part-way), into a read-only folder and onto a folder; then settings
-    // that a full disk or a read-only folder refuse. Nothing there may change.
+    // filling part-way), into a read-only folder, onto a folder; then settings that
+    // a full disk or a read-only folder refuse. Nothing there may change.
     const struct { QString fault; int shapes, room; QString reason; } rows[] = {
         {"", 40, 0, ""}, {"disk", 2, 0, "No space left on device"}, {"disk", 40, 0, "No space left on device"},
         {"disk", 40, 4096, "No space left on device"}, {"read-only", 2, 0, "Permission denied"},
         {"folder", 2, 0, "is a folder."}, {"disk settings", 0, 0, "No space left on device"},
         {"read-only settings", 0, 0, "Permission denied"}};
-    const QByteArray old("an earlier design\0\xff", 19);
     for (const auto &r : rows) {
         init();
         const bool settings = r.fault.endsWith("settings");
-        const QString folder = File(settings ? "Marbrel" : "designs");
+        const QString folder = File(settings ? "Marbrel" : "designs"), target = folder + (settings ? "/vortigram.conf" : "/d.jvf");
         CSmallDisk disk(folder);
         if (r.fault.contains("disk") && !disk.Why().isEmpty())
             QSKIP(qPrintable(disk.Why()));
-        const QString target = folder + (settings ? "/vortigram.conf" : "/d.jvf");
-        WriteFileBytes(target, old);
+        WriteFileBytes(target, "an earlier design");
         QDir().mkpath(folder + "/inner");
         const Window w = Open();
         ShapeList design(r.shapes);
@@ -309,7 +307,7 @@ void tst_Window::fullDisk()
         w->Document().AddShapes(std::move(design));
         w->Document().MarkUnmodified();
         m_seam->files = {folder + (r.fault == "folder" ? "/inner" : "/d.jvf")};
-        m_seam->answers = {QMessageBox::Retry, QMessageBox::Discard}; // try again, then close anyway
+        m_seam->answers = {B::Retry, B::Discard}; // try again, then close anyway
         if (r.fault.contains("disk"))
             disk.Fill(r.room);
         if (r.fault.startsWith("read-only"))
@@ -321,9 +319,9 @@ void tst_Window::fullDisk()
             QCOMPARE(settings ? w->close() : w->OnGenerate(), r.fault.isEmpty() || settings);
         }
         QFile::remove(folder + "/filler");
-        const QString said = m_seam->texts.value(settings ? 1 : 0);
+        const QString said = m_seam->texts.value(settings);
         QCOMPARE(Str(QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), ReadFileBytes(target).size(), m_seam->texts.size()),
-                 Str(settings ? "inner vortigram.conf" : "d.jvf inner", r.fault.isEmpty() ? 31690 : 19, r.fault.isEmpty() ? 0 : 1 + settings));
+                 Str(settings ? "inner vortigram.conf" : "d.jvf inner", r.fault.isEmpty() ? 31690 : 17, r.fault.isEmpty() ? 0 : 1 + settings));
         QVERIFY2(r.fault.isEmpty() || (said.endsWith(r.reason) && said.startsWith(settings ? "The settings could not be saved to " +
                  target + ":\n" : "Problem opening file!\n")), qPrintable(said));
     }

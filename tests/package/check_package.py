@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Packs a build folder with CPack; checks the Debian package. Args: cpack, build folder."""
+# Packs a build folder with CPack; checks the Debian package. Args: cpack, build folder.
 import configparser, os, shutil, struct, subprocess, sys, tempfile
 
 PROGRAM = "usr/bin/vortigram"
@@ -15,7 +15,7 @@ MIME = "application/x-vortigram-design"
 
 
 def run(*command, quiet=False, timeout=60, **options):
-    """Runs a tool, failing on a non-zero exit (or on any output when quiet)."""
+    # Runs a tool, failing on a non-zero exit (or on any output when quiet).
     try:
         r = subprocess.run(command, capture_output=True, text=True, timeout=timeout, **options)
     except subprocess.TimeoutExpired:
