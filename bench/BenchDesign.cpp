@@ -7,8 +7,6 @@
 namespace {
 
 constexpr int Vertices = 49;
-constexpr int Stars = 100;
-constexpr int Lines = 100;
 
 void RandomColours(CObjectStorage &shape, std::mt19937 &random)
 {
@@ -19,31 +17,33 @@ void RandomColours(CObjectStorage &shape, std::mt19937 &random)
 
 } // namespace
 
-ShapeList MakeBenchDesign(std::uint32_t seed)
+ShapeList MakeBenchDesign(int count, std::uint32_t seed)
 {
     std::mt19937 random(seed);
     std::uniform_real_distribution<double> startAngle(0.0, 2 * Pi);
     std::uniform_real_distribution<double> starRadius(20.0, 300.0);
-    // Polyline vertices anywhere on a 1920 x 1080 canvas around its centre.
+    // Polyline vertices anywhere on a 1920 x 1080 canvas around its centre
+    // (the canvas is 1030 pixels high, so 500 stays inside it).
     std::uniform_real_distribution<double> anyAngle(-Pi / 2, 3 * Pi / 2);
     std::uniform_real_distribution<double> lineRadius(0.0, 500.0);
 
     ShapeList shapes;
-    for (int s = 0; s < Stars; ++s) {
-        auto star = std::make_unique<CPolyStorage>();
-        const double start = startAngle(random);
-        const double r = starRadius(random);
-        for (int i = 0; i < Vertices; ++i)
-            star->AddPoint(start + i * 2 * Pi / Vertices, i % 2 == 0 ? r : r / 2);
-        RandomColours(*star, random);
-        shapes.push_back(std::move(star));
-    }
-    for (int l = 0; l < Lines; ++l) {
-        auto line = std::make_unique<CLineStorage>();
-        for (int i = 0; i < Vertices; ++i)
-            line->AddPoint(anyAngle(random), lineRadius(random));
-        RandomColours(*line, random);
-        shapes.push_back(std::move(line));
+    shapes.reserve(static_cast<std::size_t>(count));
+    for (int s = 0; s < count; ++s) {
+        std::unique_ptr<CObjectStorage> shape;
+        if (s % 2 == 0) {
+            shape = CObjectStorage::Create(CPolyStorage::TypeValue);
+            const double start = startAngle(random);
+            const double r = starRadius(random);
+            for (int i = 0; i < Vertices; ++i)
+                shape->AddPoint(start + i * 2 * Pi / Vertices, i % 2 == 0 ? r : r / 2);
+        } else {
+            shape = CObjectStorage::Create(CLineStorage::TypeValue);
+            for (int i = 0; i < Vertices; ++i)
+                shape->AddPoint(anyAngle(random), lineRadius(random));
+        }
+        RandomColours(*shape, random);
+        shapes.push_back(std::move(shape));
     }
     return shapes;
 }
@@ -54,12 +54,10 @@ ShapeList MakeExportDesign(int count, std::uint32_t seed)
     std::uniform_real_distribution<double> angle(-Pi / 2, 3 * Pi / 2);
     std::uniform_real_distribution<double> radius(0.0, 500.0);
     ShapeList shapes;
+    shapes.reserve(static_cast<std::size_t>(count));
     for (int s = 0; s < count; ++s) {
-        std::unique_ptr<CObjectStorage> shape;
-        if (s % 2 == 0)
-            shape = std::make_unique<CPolyStorage>();
-        else
-            shape = std::make_unique<CLineStorage>();
+        auto shape = CObjectStorage::Create(s % 2 == 0 ? CPolyStorage::TypeValue
+                                                       : CLineStorage::TypeValue);
         for (int i = 0; i < Vertices; ++i)
             shape->AddPoint(angle(random), radius(random));
         RandomColours(*shape, random);

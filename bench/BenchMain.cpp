@@ -21,6 +21,8 @@ int main(int argc, char *argv[])
     }
     // The start-up probe runs as its own process; point it there too.
     qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
+    // The recovery copies of the probe and of the window benchmarks.
+    qputenv("XDG_STATE_HOME", (settings.path() + QStringLiteral("/state")).toLocal8Bit());
 
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Marbrel"));

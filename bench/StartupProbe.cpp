@@ -1,7 +1,8 @@
-// Starts as the program does and prints the steady-clock time, in
-// nanoseconds, at which the editor window's first frame has been painted;
-// then ends without saving anything.
+// Starts as the program does (settings, recovery copy, the editor window)
+// and prints the steady-clock time, in nanoseconds, at which the window's
+// first frame has been painted; then ends without saving anything.
 #include "editor/PatternDlg.h"
+#include "export/Recovery.h"
 #include "platform/SettingsStore.h"
 
 #include <QApplication>
@@ -14,6 +15,9 @@ namespace {
 
 class CFirstFrameDlg : public CPatternDlg
 {
+public:
+    using CPatternDlg::CPatternDlg;
+
 protected:
     void paintEvent(QPaintEvent *event) override
     {
@@ -38,7 +42,11 @@ int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     QCoreApplication::setOrganizationName(CSettingsStore::Organisation);
-    CFirstFrameDlg dialog;
+    CRecoveryFile recovery;
+    CFirstFrameDlg dialog(&recovery);
+    dialog.show();
+    dialog.OfferRecovery();
     dialog.exec();
+    recovery.Close();
     return 0;
 }

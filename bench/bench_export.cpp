@@ -18,7 +18,8 @@ constexpr int ExportVertices = 49;
 } // namespace
 
 const double ExportBenchBytes =
-    DesignHeaderSize + ExportShapes * double(RecordHeaderSize + ExportVertices * VertexEntrySize);
+    DesignHeaderSize + ExportShapes * double(CObjectStorage::RecordHeaderSize +
+                                             ExportVertices * CObjectStorage::VertexEntrySize);
 
 namespace {
 
