@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QString>
 #include <QSysInfo>
+#include <QThread>
 #include <QtGlobal>
 
 #include <algorithm>
@@ -83,6 +84,18 @@ QString CpuModel()
     return QStringLiteral("unknown CPU");
 }
 
+// The 1, 5 and 15 minute load averages: other work on the machine stretches
+// the real-time figures.
+QString LoadAverage()
+{
+    QFile loadavg(QStringLiteral("/proc/loadavg"));
+    if (!loadavg.open(QIODevice::ReadOnly))
+        return QStringLiteral("unknown");
+    const QList<QByteArray> fields = loadavg.readAll().split(' ');
+    return fields.size() < 3 ? QStringLiteral("unknown")
+                             : QString::fromUtf8(fields[0] + ' ' + fields[1] + ' ' + fields[2]);
+}
+
 struct Goal
 {
     const char *what;
@@ -114,10 +127,10 @@ Goal AnimationGoal(const char *what, const char *benchmark)
                 };
                 // Late frames are skipped by design, so the count is told, not judged.
                 figure = Format("%.3f s", animation->seconds) +
-                         Format(", %.0f frames shown", counter("frames")) +
+                         Format("; %.0f shown", counter("frames")) +
                          Format(", %.0f skipped", counter("skipped")) +
-                         Format(", up to %.0f ms a paint", counter("dearest_paint_ms")) +
-                         Format(", last %.0f ms", counter("last_frame_ms")) +
+                         Format("; paints <= %.0f ms", counter("dearest_paint_ms")) +
+                         Format("; last %.0f", counter("last_frame_ms")) +
                          Format(" + %.0f ms", counter("final_repaint_ms"));
                 met = std::abs(animation->seconds - 10.8) <= 0.02 * 10.8;
                 return true;
@@ -370,21 +383,22 @@ int CGoalReporter::PrintGoals() const
     };
 
     const Lookup find = [this](const char *name) { return Find(name); };
-    std::printf("\nGoals (%s, %s, Qt %s)\n", qPrintable(CpuModel()),
+    std::printf("\nGoals (%s, %d cores, load average %s at the end; %s, Qt %s)\n",
+                qPrintable(CpuModel()), QThread::idealThreadCount(), qPrintable(LoadAverage()),
                 qPrintable(QSysInfo::prettyProductName()), qVersion());
-    std::printf("%-40s %-64s %-14s %s\n", "measure", "figure", "goal", "");
+    std::printf("%-40s %-72s %-20s %s\n", "measure", "figure", "goal", "");
     int missed = 0;
     for (const Goal &goal : goals) {
         std::string figure;
         bool met = false;
         if (!goal.evaluate(find, figure, met)) {
-            std::printf("%-40s %-64s %-14s %s\n", goal.what, "(not run)", goal.goal, "");
+            std::printf("%-40s %-72s %-20s %s\n", goal.what, "(not run)", goal.goal, "");
             continue;
         }
         const bool reference = std::string(goal.goal) == "(reference)";
         if (!met)
             ++missed;
-        std::printf("%-40s %-64s %-14s %s\n", goal.what, figure.c_str(), goal.goal,
+        std::printf("%-40s %-72s %-20s %s\n", goal.what, figure.c_str(), goal.goal,
                     reference ? "" : (met ? "met" : "MISSED"));
     }
     std::fflush(stdout);
