@@ -298,14 +298,14 @@ void CPatternDlg::OnTest()
     CPreview::Run(m_frameDelay, m_rotation, [this](double scale, double rotation) {
         m_settings.scale = scale;
         m_rotation = rotation;
-        m_canvas.SetView(View());
+        m_frames.SetView(View());
         // Only the canvas moves: the strip would cost time to repaint unchanged.
         repaint(CanvasRect(size()));
     });
     m_settings.scale = savedScale;
     m_rotation = savedRotation;
     m_animating = false;
-    m_canvas.SetView(View());
+    m_frames = CCanvasImage();
     repaint();
     RunDeferredClose();
 }
@@ -519,9 +519,12 @@ void CPatternDlg::RunDeferredClose()
 void CPatternDlg::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
-    m_canvas.Paint(painter, event->rect(), m_document.Shapes());
-    if (m_entry.IsRunning())
-        m_entry.Overlay().Apply(painter, event->rect());
+    CCanvasImage &canvas = m_animating ? m_frames : m_canvas;
+    for (const QRect &area : event->region()) {
+        canvas.Paint(painter, area, m_document.Shapes());
+        if (m_entry.IsRunning())
+            m_entry.Overlay().Apply(painter, area);
+    }
 }
 
 void CPatternDlg::resizeEvent(QResizeEvent *event)
@@ -571,7 +574,7 @@ void CPatternDlg::EndEntry()
     setMouseTracking(false);
 }
 
-void CPatternDlg::OverlayChanged(const QRect &area)
+void CPatternDlg::OverlayChanged(const QRegion &area)
 {
     update(area);
 }

@@ -101,7 +101,7 @@ protected:
 
 private:
     // CShapeEntry::Host
-    void OverlayChanged(const QRect &area) override;
+    void OverlayChanged(const QRegion &area) override;
     std::pair<std::int32_t, std::int32_t> ShapeColours() const override;
     void ShapeFinished(std::unique_ptr<CObjectStorage> shape) override;
 
@@ -122,6 +122,7 @@ private:
     CControlStrip m_strip;
     CDesignDocument m_document;
     CCanvasImage m_canvas;
+    CCanvasImage m_frames; // the preview's, so that the canvas outlives it
     CShapeEntry m_entry{*this};
     CRecoveryFile *m_recovery;
     CEditorSettings m_settings;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -26,6 +27,9 @@ QPolygon BandPolygon(QPoint a, QPoint c)
     quad.setPoint(3, c.x() + ox, c.y() - oy);
     return quad;
 }
+
+// Height of the strips a band's change is told in.
+constexpr int StripRows = 8;
 
 bool CheckerSet(int x, int y)
 {
@@ -53,7 +57,7 @@ void CRubberBandOverlay::Clear(const QRect &area)
     }
 }
 
-QRect CRubberBandOverlay::Toggle(QPoint from, QPoint to)
+QRegion CRubberBandOverlay::Toggle(QPoint from, QPoint to)
 {
     const QPolygon quad = BandPolygon(from, to);
     const QRect box = quad.boundingRect().adjusted(-1, -1, 1, 1) & m_mask.rect();
@@ -74,8 +78,11 @@ QRect CRubberBandOverlay::Toggle(QPoint from, QPoint to)
     }
 
     // The band is a parallelogram: each row covers one run of pixels, found
-    // with a quick search instead of a test of every pixel of the box.
+    // with a quick search instead of a test of every pixel of the box. What
+    // changed is told as strips a few rows high around the runs: a long
+    // diagonal band's box is nearly all untouched pixels.
     const auto width = static_cast<std::size_t>(box.width());
+    std::vector<QRect> strips;
     for (int y = 0; y < box.height(); ++y) {
         const uchar *covered = coverage.constScanLine(y);
         const auto *first = static_cast<const uchar *>(std::memchr(covered, 0xFF, width));
@@ -84,13 +91,26 @@ QRect CRubberBandOverlay::Toggle(QPoint from, QPoint to)
         const auto *last = static_cast<const uchar *>(memrchr(covered, 0xFF, width));
         const int my = box.top() + y;
         auto *mask = reinterpret_cast<QRgb *>(m_mask.scanLine(my));
-        for (auto x = static_cast<int>(first - covered); x <= static_cast<int>(last - covered); ++x) {
+        const auto from = static_cast<int>(first - covered);
+        const auto to = static_cast<int>(last - covered);
+        for (int x = from; x <= to; ++x) {
             const int mx = box.left() + x;
             if (covered[x] != 0 && CheckerSet(mx, my))
                 mask[mx] ^= 0x00FFFFFF;
         }
+        const QRect run(box.left() + from, my, to - from + 1, 1);
+        const int strip = y / StripRows;
+        if (strips.empty() || strips.back().top() != box.top() + strip * StripRows)
+            strips.emplace_back(run.left(), box.top() + strip * StripRows, run.width(), 0);
+        QRect &current = strips.back();
+        current.setLeft(std::min(current.left(), run.left()));
+        current.setRight(std::max(current.right(), run.right()));
+        current.setBottom(my);
     }
-    return box;
+    // One rectangle a band of rows, top to bottom: the form QRegion takes as it is.
+    QRegion changed;
+    changed.setRects(strips.data(), static_cast<int>(strips.size()));
+    return changed;
 }
 
 void CRubberBandOverlay::Apply(QPainter &painter, const QRect &area) const

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QPoint>
 #include <QRect>
+#include <QRegion>
 #include <QSize>
 
 class QPainter;
@@ -18,8 +19,8 @@ public:
     void Resize(QSize client);
     // Forgets the bands within area.
     void Clear(const QRect &area);
-    // Inverts the band between two points; returns the rectangle that changed.
-    QRect Toggle(QPoint from, QPoint to);
+    // Inverts the band between two points; returns the pixels that changed.
+    QRegion Toggle(QPoint from, QPoint to);
     // Inverts, on the painter's device, the pixels the bands have marked.
     void Apply(QPainter &painter, const QRect &area) const;
     bool IsEmpty() const;

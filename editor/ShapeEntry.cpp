@@ -111,11 +111,11 @@ void CShapeEntry::ToggleBand(QPoint from, QPoint to)
 {
     for (int mirrored = 0; mirrored <= (m_setup.mirror ? 1 : 0); ++mirrored) {
         for (int copy = 0; copy < m_setup.copies; ++copy) {
-            const QRect changed = m_overlay.Toggle(Copied(from, copy, mirrored != 0),
-                                                   Copied(to, copy, mirrored != 0));
+            const QRegion changed = m_overlay.Toggle(Copied(from, copy, mirrored != 0),
+                                                     Copied(to, copy, mirrored != 0));
             if (changed.isEmpty())
                 continue;
-            m_touched |= changed;
+            m_touched |= changed.boundingRect();
             m_host.OverlayChanged(changed);
         }
     }

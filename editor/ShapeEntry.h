@@ -26,7 +26,7 @@ public:
     {
     public:
         // The overlay changed these pixels of the window.
-        virtual void OverlayChanged(const QRect &area) = 0;
+        virtual void OverlayChanged(const QRegion &area) = 0;
         // The fill and the outline of the finished shape, as 0x00BBGGRR
         // values; -1 (a list without a selection) gives white.
         virtual std::pair<std::int32_t, std::int32_t> ShapeColours() const = 0;

@@ -25,7 +25,7 @@ private slots:
     void randomInput();
 
 private:
-    void OverlayChanged(const QRect &area) override { m_changed |= area; }
+    void OverlayChanged(const QRegion &area) override { m_changed |= area.boundingRect(); }
     std::pair<std::int32_t, std::int32_t> ShapeColours() const override { return m_colours; }
     void ShapeFinished(std::unique_ptr<CObjectStorage> shape) override { m_done.push_back(std::move(shape)); }
     CShapeEntry::Setup Setup(double scale = 1) const { return {1, {QSize(400, 300), scale}}; } // centre (200, 175)
