@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -109,9 +110,13 @@ void tst_Window::commands()
     w->OnClear(); // nothing to clear: no question
     w->SetCopies(3);
     w->SetMirror(true);
+    w->Foreground().SelectIndex(-1); // as the picker's Save leaves it
     Draw(*w, {{260, 150}, {280, 150}, {260, 120}}); // at atan(20 / 55) from the centre (240, 205)
-    // The shape, two turned copies, three mirrored; filled in the lists' first entry, black.
-    QCOMPARE(Str(w->Shapes().size(), w->Shapes()[5]->Points()[0].angle, w->Shapes()[0]->FillColour().red), "6 1.74562409908 0");
+    // The shape, two turned copies, three mirrored; filled in the lists' first entry, black,
+    // and outlined white for the list without a selection.
+    const CObjectStorage &shape = *w->Shapes()[0];
+    QCOMPARE(Str(w->Shapes().size(), w->Shapes()[5]->Points()[0].angle, shape.FillColour().red, shape.PenColour().green),
+             "6 1.74562409908 0 255");
 
     QTest::mousePress(w.get(), Qt::LeftButton, {}, {100, 100}); // no command acts during an entry
     w->OnUndo();
@@ -253,7 +258,7 @@ void tst_Window::picker()
     // 10 11 12 13 14 with item 3 selected; afterwards its colours, its
     // selection and the chooser's starting colours.
     const std::pair<const char *, const char *> rows[] = {
-        {"S", "10 11 12 13 14 -1"}, {"ars3rC", "10 11 12 13 14 3 10"}, {"aaS", "10 11 12 13 14 1193046 1193046 -1 10 10"},
+        {"S", "10 11 12 13 14 -1"}, {"ars3raC", "10 11 12 13 14 3 10 13"}, {"aaS", "10 11 12 13 14 1193046 1193046 -1 10 10"},
         {"s3rrS", "10 11 14 -1"}, {"rrcS", "12 13 14 -1 12"}, {"rrrrrraS", "1193046 -1 0"}};
     for (const auto &[actions, expected] : rows) {
         CColourComboBox list;
@@ -271,8 +276,10 @@ void tst_Window::picker()
                 case 'c': picker.OnAdd(); break;
                 case 'r': picker.OnRemove(); break;
                 case 's': picker.m_ColourList.SelectIndex(*++a - '0'); break;
-                case 'S': picker.OnOK(); break;
-                default: picker.reject();
+                default: // the buttons themselves
+                    for (QPushButton *button : picker.findChildren<QPushButton *>())
+                        if (button->text() == (*a == 'S' ? "Save" : "Cancel"))
+                            button->click();
                 }
             }
         });
@@ -310,8 +317,10 @@ void tst_Window::fullDisk()
         m_seam->answers = {B::Retry, B::Discard}; // try again, then close anyway
         if (r.fault.contains("disk"))
             disk.Fill(r.room);
-        if (r.fault.startsWith("read-only"))
+        if (r.fault.startsWith("read-only")) { // the file itself could be written in place
+            QFile::setPermissions(target, QFile::ReadOwner | QFile::ReadOther | QFile::WriteOther);
             QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+        }
         {
             std::optional<CUnprivileged> user;
             if (r.fault.startsWith("read-only"))
