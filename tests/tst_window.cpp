@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -76,7 +77,7 @@ void tst_Window::settings()
     // A stored text gives the scale field, copies, mirror, guides, polar snapping.
     const std::pair<QByteArray, QString> rows[] = {
         {"", "1 1 0 0 0"}, {"Scale=2.5\nCopies=24\nMirror=1\nGuides=1\nPolarSnap=1", "2.5 24 1 1 1"},
-        {"Scale=-0.75abc\nCopies=0\nMirror=yes", "-0.75 1 0 0 0"}, {"Scale=4e-7\nCopies=x", "1 1 0 0 0"}};
+        {"Scale=-0.75abc\nCopies=0\nMirror=yes", "-0.75 1 0 0 0"}, {"Scale=4e-7\nCopies=25", "1 1 0 0 0"}};
     for (const auto &[stored, state] : rows) {
         m_settings->WriteIni("[Settings]\n" + stored + '\n');
         const Window w = Open();
@@ -158,12 +159,13 @@ void tst_Window::preview()
         animating = w->View().animating;
         // Input now is dropped, not held for afterwards; a close request waits.
         QTest::mouseClick(w.get(), Qt::LeftButton, {}, {100, 100});
+        QTest::mouseClick(w->findChild<QRadioButton *>(), Qt::LeftButton); // "Polyline"
         QTest::keyClick(w.get(), Qt::Key_F1);
         w->close();
     });
     QSignalSpy about(w.get(), &CPatternDlg::AboutRequested);
     w->OnTest();
-    QCOMPARE(Str(animating, w->isVisible(), about.size(), w->Scale(), w->Rotation()), "1 1 0 0.7 0");
+    QCOMPARE(Str(animating, w->isVisible(), about.size(), w->Scale(), w->Rotation(), w->PolygonChecked()), "1 1 0 0.7 0 1");
     QTRY_VERIFY(!w->isVisible());
     QVERIFY(w->Shapes().empty());
 }
@@ -318,6 +320,7 @@ void tst_Window::fullDisk()
         if (r.fault.contains("disk"))
             disk.Fill(r.room);
         if (r.fault.startsWith("read-only")) { // the file itself could be written in place
+            QFile::setPermissions(File(""), QFile::permissions(File("")) | QFile::ExeOther);
             QFile::setPermissions(target, QFile::ReadOwner | QFile::ReadOther | QFile::WriteOther);
             QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
         }
