@@ -1,7 +1,6 @@
 #include "editor/PatternDlg.h"
 
 #include "editor/Preview.h"
-#include "platform/DialogUnits.h"
 #include "editor/ScaleText.h"
 #include "export/DesignFile.h"
 #include "export/DesignReader.h"
@@ -10,6 +9,7 @@
 #include "palette/ColourComboBox.h"
 #include "palette/ColourPickerDlg.h"
 #include "platform/DialogSeam.h"
+#include "platform/DialogUnits.h"
 #include "platform/OutputFile.h"
 #include "platform/SettingsStore.h"
 #include "res/Resources.h"
@@ -19,8 +19,6 @@
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
@@ -28,7 +26,6 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
 
 #include <cmath>
 #include <new>
