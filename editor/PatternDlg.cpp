@@ -87,10 +87,15 @@ CPatternDlg::CPatternDlg(CRecoveryFile *recovery, QWidget *parent)
     connect(&m_document, &CDesignDocument::ShapesAppended, this, [this](int first) {
         update(m_canvas.Append(m_document.Shapes(), static_cast<std::size_t>(first)));
     });
-    connect(&m_document, &CDesignDocument::ShapesReset, this, [this] {
+    const auto repaintAll = [this] {
         m_canvas.Invalidate();
         update(CanvasRect(size()));
-    });
+    };
+    connect(&m_document, &CDesignDocument::ShapesReset, this, repaintAll);
+    connect(&m_document, &CDesignDocument::ShapesRemoved, this, repaintAll);
+    connect(&m_document, &CDesignDocument::ShapesInserted, this, repaintAll);
+    connect(&m_document, &CDesignDocument::ShapesChanged, this, repaintAll);
+    connect(&m_document, &CDesignDocument::ShapesMoved, this, repaintAll);
     if (m_recovery)
         m_recovery->Follow(m_document);
 }

@@ -10,8 +10,6 @@ class COutputFile;
 
 inline constexpr std::uint32_t DesignMagic = 0x0FADE0FF;
 inline constexpr int DesignHeaderSize = 10;
-// The header counts shapes in 16 bits.
-inline constexpr std::size_t MaxDesignShapes = 0xFFFF;
 
 // The 10-byte file header for a design of count shapes; throws
 // CDesignLimitError for more shapes than it can count.

@@ -94,11 +94,16 @@ void CRecoveryFile::Follow(const CDesignDocument &document)
                          Encode(document, static_cast<std::size_t>(first));
                          Post();
                      });
-    QObject::connect(&document, &CDesignDocument::ShapesReset, &document, [this, &document] {
+    const auto rewrite = [this, &document] {
         m_design = {};
         Encode(document, 0);
         Post();
-    });
+    };
+    QObject::connect(&document, &CDesignDocument::ShapesReset, &document, rewrite);
+    QObject::connect(&document, &CDesignDocument::ShapesRemoved, &document, rewrite);
+    QObject::connect(&document, &CDesignDocument::ShapesInserted, &document, rewrite);
+    QObject::connect(&document, &CDesignDocument::ShapesChanged, &document, rewrite);
+    QObject::connect(&document, &CDesignDocument::ShapesMoved, &document, rewrite);
 }
 
 void CRecoveryFile::Encode(const CDesignDocument &document, std::size_t first)

@@ -1,47 +1,57 @@
 #include "model/DesignDocument.h"
 
-#include <QUndoCommand>
+#include "model/DocumentCommands.h"
 
 #include <iterator>
 #include <utility>
 
 namespace {
 
-// Shapes appended as one step. While undone, the command holds them.
-class CAddCommand : public QUndoCommand
+// Takes the shapes at places out of shapes, keeping the order of both.
+ShapeList TakeOut(ShapeList &shapes, const Places &places)
 {
-public:
-    CAddCommand(CDesignDocument &document, ShapeList shapes)
-        : QUndoCommand(QStringLiteral("Add shape")), m_document(document),
-          m_shapes(std::move(shapes)), m_count(m_shapes.size())
-    {
+    ShapeList taken;
+    taken.reserve(static_cast<std::size_t>(places.size()));
+    std::size_t kept = 0;
+    qsizetype next = 0;
+    for (std::size_t i = 0; i < shapes.size(); ++i) {
+        if (next < places.size() && places[next] == static_cast<int>(i)) {
+            taken.push_back(std::move(shapes[i]));
+            ++next;
+        } else {
+            shapes[kept++] = std::move(shapes[i]);
+        }
     }
-    void redo() override { m_document.Append(std::move(m_shapes)); }
-    void undo() override { m_shapes = m_document.RemoveLast(m_count); }
+    shapes.resize(kept);
+    return taken;
+}
 
-private:
-    CDesignDocument &m_document;
-    ShapeList m_shapes;
-    std::size_t m_count;
-};
-
-// The whole list exchanged for another; each run swaps them back.
-class CReplaceCommand : public QUndoCommand
+// Puts shapes in at places (numbered as afterwards), keeping the order of both.
+void PutIn(ShapeList &shapes, const Places &places, ShapeList added)
 {
-public:
-    CReplaceCommand(CDesignDocument &document, ShapeList shapes, const QString &name)
-        : QUndoCommand(name), m_document(document), m_shapes(std::move(shapes))
-    {
+    ShapeList merged;
+    merged.reserve(shapes.size() + added.size());
+    std::size_t from = 0;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < shapes.size() + added.size(); ++i) {
+        if (next < added.size() && places[static_cast<qsizetype>(next)] == static_cast<int>(i))
+            merged.push_back(std::move(added[next++]));
+        else
+            merged.push_back(std::move(shapes[from++]));
     }
-    void redo() override { m_shapes = m_document.Replace(std::move(m_shapes)); }
-    void undo() override { redo(); }
-
-private:
-    CDesignDocument &m_document;
-    ShapeList m_shapes;
-};
+    shapes = std::move(merged);
+}
 
 } // namespace
+
+Places PlaceRange(int first, int count)
+{
+    Places places;
+    places.reserve(count);
+    for (int i = 0; i < count; ++i)
+        places.append(first + i);
+    return places;
+}
 
 CDesignDocument::CDesignDocument(QObject *parent)
     : QObject(parent)
@@ -54,9 +64,9 @@ CDesignDocument::~CDesignDocument()
     m_undo.clear();
 }
 
-void CDesignDocument::AddShapes(ShapeList shapes)
+void CDesignDocument::AddShapes(ShapeList shapes, const QString &name)
 {
-    m_undo.push(new CAddCommand(*this, std::move(shapes)));
+    m_undo.push(new CAddShapesCommand(*this, std::move(shapes), name));
 }
 
 void CDesignDocument::Clear()
@@ -66,7 +76,26 @@ void CDesignDocument::Clear()
 
 void CDesignDocument::ReplaceAll(ShapeList shapes, const QString &name)
 {
-    m_undo.push(new CReplaceCommand(*this, std::move(shapes), name));
+    m_undo.push(new CReplaceDesignCommand(*this, std::move(shapes), name));
+}
+
+void CDesignDocument::RemoveShapes(const Places &places, const QString &name)
+{
+    if (!places.isEmpty())
+        m_undo.push(new CRemoveShapesCommand(*this, places, name));
+}
+
+void CDesignDocument::ChangeShapes(const Places &places, ShapeList shapes, const QString &name,
+                                   int drag)
+{
+    if (!places.isEmpty())
+        m_undo.push(new CChangeShapesCommand(*this, places, std::move(shapes), name, drag));
+}
+
+void CDesignDocument::MoveShapes(const Places &from, const Places &to, const QString &name)
+{
+    if (from != to)
+        m_undo.push(new CMoveShapesCommand(*this, from, to, name));
 }
 
 void CDesignDocument::Append(ShapeList shapes)
@@ -80,11 +109,7 @@ void CDesignDocument::Append(ShapeList shapes)
 ShapeList CDesignDocument::RemoveLast(std::size_t count)
 {
     count = std::min(count, m_shapes.size());
-    const auto from = m_shapes.end() - static_cast<std::ptrdiff_t>(count);
-    ShapeList removed(std::make_move_iterator(from), std::make_move_iterator(m_shapes.end()));
-    m_shapes.erase(from, m_shapes.end());
-    emit ShapesReset();
-    return removed;
+    return RemoveAt(PlaceRange(static_cast<int>(m_shapes.size() - count), static_cast<int>(count)));
 }
 
 ShapeList CDesignDocument::Replace(ShapeList shapes)
@@ -92,4 +117,31 @@ ShapeList CDesignDocument::Replace(ShapeList shapes)
     std::swap(m_shapes, shapes);
     emit ShapesReset();
     return shapes;
+}
+
+ShapeList CDesignDocument::RemoveAt(const Places &places)
+{
+    ShapeList removed = TakeOut(m_shapes, places);
+    emit ShapesRemoved(places);
+    return removed;
+}
+
+void CDesignDocument::InsertAt(const Places &places, ShapeList shapes)
+{
+    PutIn(m_shapes, places, std::move(shapes));
+    emit ShapesInserted(places);
+}
+
+ShapeList CDesignDocument::ExchangeAt(const Places &places, ShapeList shapes)
+{
+    for (qsizetype i = 0; i < places.size(); ++i)
+        std::swap(m_shapes[static_cast<std::size_t>(places[i])], shapes[static_cast<std::size_t>(i)]);
+    emit ShapesChanged(places);
+    return shapes;
+}
+
+void CDesignDocument::MoveTo(const Places &from, const Places &to)
+{
+    PutIn(m_shapes, to, TakeOut(m_shapes, from));
+    emit ShapesMoved(from, to);
 }

@@ -2,13 +2,17 @@
 
 #include "model/ObjectStorage.h"
 
+#include <QList>
 #include <QObject>
 #include <QUndoStack>
+
+// Positions in the design's shape list, ascending.
+using Places = QList<int>;
 
 // The design being edited: the ordered shape list and the undo history of
 // every change to it. Entry and the editing commands change it only through
 // the undoable edits; painting, export and the recovery copy read it and
-// follow its two change signals.
+// follow its change signals, each of which says exactly what changed.
 class CDesignDocument : public QObject
 {
     Q_OBJECT
@@ -20,10 +24,22 @@ public:
     const ShapeList &Shapes() const { return m_shapes; }
     QUndoStack &UndoStack() { return m_undo; }
 
-    // Undoable edits, one step each, named as the Undo and Redo items show them.
-    void AddShapes(ShapeList shapes);                         // "Add shape"
+    // Whether count more shapes still fit a design file.
+    bool CanAdd(std::size_t count) const { return count <= MaxDesignShapes - std::min(m_shapes.size(), MaxDesignShapes); }
+
+    // Undoable edits, one step each, named as the Undo and Redo items show
+    // them. The callers keep within MaxDesignShapes (CanAdd).
+    void AddShapes(ShapeList shapes, const QString &name = QStringLiteral("Add shape"));
     void Clear();                                             // "Clear"
     void ReplaceAll(ShapeList shapes, const QString &name);   // e.g. "Open design"
+    void RemoveShapes(const Places &places, const QString &name);
+    // The shapes at places become these. Steps given the same non-zero drag
+    // number one after another are one step: a drag is undone as a whole,
+    // and a drag that ends where it began leaves no step at all.
+    void ChangeShapes(const Places &places, ShapeList shapes, const QString &name, int drag = 0);
+    // The shapes at from, in their order, go to the places to (as numbered
+    // afterwards); the others keep their order.
+    void MoveShapes(const Places &from, const Places &to, const QString &name);
 
     // Whether the shapes differ from those last generated or opened.
     bool IsModified() const { return !m_undo.isClean(); }
@@ -33,14 +49,30 @@ public:
     void Append(ShapeList shapes);
     ShapeList RemoveLast(std::size_t count);
     ShapeList Replace(ShapeList shapes);
+    ShapeList RemoveAt(const Places &places);
+    void InsertAt(const Places &places, ShapeList shapes);
+    // Puts shapes at places and returns the ones that were there.
+    ShapeList ExchangeAt(const Places &places, ShapeList shapes);
+    void MoveTo(const Places &from, const Places &to);
 
 signals:
     // Shapes [first, first + count) were appended; the ones before are unchanged.
     void ShapesAppended(int first, int count);
-    // Anything else: shapes were removed or the list replaced.
+    // The shapes at places (numbered as before) were removed.
+    void ShapesRemoved(const Places &places);
+    // Shapes were inserted at places (numbered as after).
+    void ShapesInserted(const Places &places);
+    // The shapes at places were replaced by others; the rest are unchanged.
+    void ShapesChanged(const Places &places);
+    // The shapes at from went to to, in the same order (see MoveShapes).
+    void ShapesMoved(const Places &from, const Places &to);
+    // The whole list was replaced.
     void ShapesReset();
 
 private:
     ShapeList m_shapes;
     QUndoStack m_undo;
 };
+
+// Places first, first + 1, ..., first + count - 1.
+Places PlaceRange(int first, int count);

@@ -3,11 +3,11 @@
 #include "model/DrawMapping.h"
 #include "model/PainterToolsGuard.h"
 #include "platform/LittleEndian.h"
-#include "platform/OutputFile.h"
 
 #include <QPainter>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -37,6 +37,28 @@ std::unique_ptr<CObjectStorage> CObjectStorage::Create(int type)
 CObjectStorage::CObjectStorage(int type)
     : m_type(type)
 {
+}
+
+std::unique_ptr<CObjectStorage> CObjectStorage::Clone(int type) const
+{
+    auto copy = Create(type == 0 ? m_type : type);
+    copy->m_fill = m_fill;
+    copy->m_pen = m_pen;
+    copy->m_points = m_points;
+    copy->m_group = m_group;
+    return copy;
+}
+
+bool CObjectStorage::SameAs(const CObjectStorage &other) const
+{
+    const auto same = [](const ShapeColour &a, const ShapeColour &b) {
+        return a.red == b.red && a.green == b.green && a.blue == b.blue;
+    };
+    // Bit for bit: 0.0 and -0.0 are different vertices in a file.
+    return m_type == other.m_type && same(m_fill, other.m_fill) && same(m_pen, other.m_pen) &&
+           m_group == other.m_group && m_points.size() == other.m_points.size() &&
+           (m_points.empty() || std::memcmp(m_points.data(), other.m_points.data(),
+                                            m_points.size() * sizeof(PolarPoint)) == 0);
 }
 
 void CObjectStorage::SetPenColour(int red, int green, int blue)
@@ -70,13 +92,6 @@ void CObjectStorage::AppendRecord(QByteArray &out) const
     bytes = std::copy(std::begin(header), std::end(header), bytes);
     for (const PolarPoint &p : m_points)
         bytes = PutF64(PutF64(bytes, p.angle), p.radius);
-}
-
-void CObjectStorage::WriteRecord(COutputFile &file) const
-{
-    QByteArray record;
-    AppendRecord(record);
-    file.Write(record.constData(), static_cast<std::size_t>(record.size()));
 }
 
 int CObjectStorage::MapDrawn(QPoint (&out)[MaxDrawnPoints], double scale, double rotation,

@@ -11,13 +11,33 @@
 #include <vector>
 
 class QPainter;
-class COutputFile;
 
 // A design that the file format cannot hold.
 class CDesignLimitError : public std::runtime_error
 {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// A design file counts its shapes in 16 bits.
+inline constexpr std::size_t MaxDesignShapes = 0xFFFF;
+
+// The shapes one click makes with copies around the centre (and Mirror).
+struct CopyGroup
+{
+    int copies = 1;
+    bool mirror = false;
+};
+
+// A shape's place in such a group: turned copy k of the first, and mirrored
+// or not. Shapes share their group by pointer; none means no group.
+struct GroupLink
+{
+    std::shared_ptr<const CopyGroup> group;
+    int copy = 0;
+    bool mirrored = false;
+
+    bool operator==(const GroupLink &) const = default;
 };
 
 // One shape of a design: its kind, its two colours and its polar vertices.
@@ -34,6 +54,8 @@ public:
 
     // A new empty shape of the kind a record's type names: 1 polygon, else polyline.
     static std::unique_ptr<CObjectStorage> Create(int type);
+    // The same shape, of the given kind (its own by default).
+    std::unique_ptr<CObjectStorage> Clone(int type = 0) const;
 
     virtual ~CObjectStorage() = default;
     CObjectStorage(const CObjectStorage &) = delete;
@@ -42,6 +64,9 @@ public:
     void SetPenColour(int red, int green, int blue);
     void SetFillColour(int red, int green, int blue);
     void AddPoint(double angle, double radius);
+    std::vector<PolarPoint> &Points() { return m_points; }
+    const GroupLink &Group() const { return m_group; }
+    void SetGroup(GroupLink link) { m_group = std::move(link); }
     // Room for n vertices, so a shape read whole holds no spare capacity.
     void ReservePoints(std::size_t n) { m_points.reserve(n); }
 
@@ -50,12 +75,12 @@ public:
     const std::vector<PolarPoint> &Points() const { return m_points; }
     ShapeColour FillColour() const { return m_fill; }
     ShapeColour PenColour() const { return m_pen; }
+    // Kind, colours, vertices bit for bit, and group all equal.
+    bool SameAs(const CObjectStorage &other) const;
 
     // Appends this shape's record to out; throws CDesignLimitError for more
     // vertices than a record counts.
     void AppendRecord(QByteArray &out) const;
-    // Writes this shape's record at the file's current position.
-    void WriteRecord(COutputFile &file) const;
     virtual void Draw(QPainter &painter, double scale, double rotation, int centreX,
                       int centreY) const = 0;
     // The pixels Draw can touch: the box of the drawn vertices, pen included.
@@ -78,6 +103,7 @@ private:
     ShapeColour m_fill{255, 255, 255};
     ShapeColour m_pen{0, 0, 0};
     std::vector<PolarPoint> m_points;
+    GroupLink m_group;
 };
 
 // An open polyline.
