@@ -81,6 +81,21 @@ void PaintGuides(QPainter &painter, const QRect &canvas, QPoint centre, int spok
     }
 }
 
+// Below this many shapes a second thread costs more than it saves.
+constexpr std::size_t ShapesPerThread = 32;
+
+void PaintShapes(QPainter &painter, const CanvasView &view, const ShapeList &shapes,
+                 std::size_t first, std::size_t end)
+{
+    const QPoint centre = CanvasCentre(view.client);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setClipRect(CanvasRect(view.client));
+    for (std::size_t i = first; i < end; ++i)
+        shapes[i]->Draw(painter, view.scale, view.rotation, centre.x(), centre.y());
+}
+
+} // namespace
+
 // The dots of the grid that lie in area.
 void PaintDots(QPainter &painter, QSize client, const QRect &area)
 {
@@ -101,10 +116,6 @@ void PaintDots(QPainter &painter, QSize client, const QRect &area)
     painter.drawPoints(dots.data(), static_cast<int>(dots.size()));
 }
 
-// Below this many shapes a second thread costs more than it saves.
-constexpr std::size_t ShapesPerThread = 32;
-
-// The background, axes and guides, with the clip the whole canvas paint keeps.
 void PaintUnderlay(QPainter &painter, const CanvasView &view)
 {
     const QRect canvas = CanvasRect(view.client);
@@ -118,17 +129,15 @@ void PaintUnderlay(QPainter &painter, const CanvasView &view)
     }
 }
 
-void PaintShapes(QPainter &painter, const CanvasView &view, const ShapeList &shapes,
-                 std::size_t first, std::size_t end)
+void PaintShapesAt(QPainter &painter, const CanvasView &view, const ShapeList &shapes,
+                   const std::vector<std::size_t> &which)
 {
     const QPoint centre = CanvasCentre(view.client);
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setClipRect(CanvasRect(view.client));
-    for (std::size_t i = first; i < end; ++i)
+    for (const std::size_t i : which)
         shapes[i]->Draw(painter, view.scale, view.rotation, centre.x(), centre.y());
 }
-
-} // namespace
 
 void PaintCanvas(QPainter &painter, const CanvasView &view, const ShapeList &shapes)
 {

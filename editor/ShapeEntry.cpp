@@ -14,6 +14,7 @@ void CShapeEntry::Start(QPoint press, const Setup &setup)
     m_setup = setup;
     m_shape = CObjectStorage::Create(setup.type);
     m_anchor = setup.polarSnap ? BandEnd(press) : PressSnap(press);
+    m_anchors = {m_anchor};
     m_release = 1;
     m_band.reset();
     m_touched = QRect();
@@ -47,6 +48,7 @@ void CShapeEntry::Release(Qt::MouseButton button, QPoint pos)
     ToggleBand(m_anchor, vertex->pixel);
     ++m_release;
     m_anchor = vertex->pixel;
+    m_anchors.push_back(m_anchor);
 }
 
 void CShapeEntry::DoubleClick(Qt::MouseButton button)
@@ -72,16 +74,38 @@ void CShapeEntry::End()
         Finish();
 }
 
+void CShapeEntry::TakeBack()
+{
+    if (!IsRunning() || m_anchors.size() < 2)
+        return;
+    m_shape->Points().pop_back();
+    m_anchors.pop_back();
+    --m_release;
+    m_anchor = m_anchors.back();
+    // Drawn again from the vertices left: the committed segments, and the
+    // band from the new last vertex to where the pointer was.
+    ClearOverlay();
+    for (std::size_t i = 1; i < m_anchors.size(); ++i)
+        ToggleBand(m_anchors[i - 1], m_anchors[i]);
+    if (m_band) {
+        m_band->first = m_anchor;
+        ToggleBand(m_band->first, m_band->second);
+    }
+}
+
+void CShapeEntry::Abandon()
+{
+    if (!IsRunning())
+        return;
+    m_band.reset();
+    ClearOverlay();
+    m_shape.reset();
+    m_host.ShapeFinished(nullptr);
+}
+
 std::optional<PlacedVertex> CShapeEntry::Place(QPoint pos) const
 {
-    if (m_setup.polarSnap)
-        return PolarSnap(pos, m_setup.view, m_setup.spokes);
-    const QPoint pixel = RoundSnap(pos);
-    const CanvasView &view = m_setup.view;
-    const auto polar = ToPolar(pixel, view.client, view.scale, view.rotation);
-    if (!polar)
-        return std::nullopt;
-    return PlacedVertex{*polar, pixel};
+    return PlaceVertex(pos, m_setup.view, m_setup.polarSnap, m_setup.spokes);
 }
 
 QPoint CShapeEntry::BandEnd(QPoint pos) const
@@ -121,12 +145,18 @@ void CShapeEntry::ToggleBand(QPoint from, QPoint to)
     }
 }
 
-void CShapeEntry::Finish()
+void CShapeEntry::ClearOverlay()
 {
-    m_band.reset();
     m_overlay.Clear(m_touched);
     if (!m_touched.isEmpty())
         m_host.OverlayChanged(m_touched);
+    m_touched = QRect();
+}
+
+void CShapeEntry::Finish()
+{
+    m_band.reset();
+    ClearOverlay();
 
     const auto [fill, pen] = m_host.ShapeColours();
     const ShapeColour fillColour = SplitColour(fill);

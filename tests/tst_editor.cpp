@@ -123,7 +123,7 @@ void tst_Editor::layers()
     for (int k = 0; k < 206; ++k) {
         shapes.push_back(MakeShape(1 + k % 2, {{k * 0.7, 20.0 + k}, {k * 0.7 + 0.1, 30.0 + k}, {k * 0.7, 40.0 + k}}, {k, 200, 10}));
         if (k < 6)
-            QVERIFY(!layers.Append(shapes, shapes.size() - 1).isEmpty());
+            QVERIFY(!layers.Appended(shapes, shapes.size() - 1).isEmpty());
         if (k == 5) // drawn one by one over what was there
             QCOMPARE(shown(view), Paint(view, shapes));
     }

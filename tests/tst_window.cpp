@@ -81,7 +81,7 @@ void tst_Window::settings()
     for (const auto &[stored, state] : rows) {
         m_settings->WriteIni("[Settings]\n" + stored + '\n');
         const Window w = Open();
-        QCOMPARE(Str(w->ScaleField().text(), w->Copies(), w->Mirror(), w->Guides(), w->PolarSnapping()), state);
+        QCOMPARE(Str(w->ScaleField().text(), w->Settings().copies, w->Settings().mirror, w->Settings().guides, w->Settings().polarSnap), state);
         QVERIFY(w->PolygonChecked() && w->Background().SelectedIndex() == 0);
     }
     // Typed scales; a refused one keeps the last good one.
@@ -108,7 +108,7 @@ void tst_Window::commands()
 {
     const Window w = Open();
     QSignalSpy about(w.get(), &CPatternDlg::AboutRequested);
-    w->OnClear(); // nothing to clear: no question
+    w->Edits().OnClear(); // nothing to clear: no question
     w->SetCopies(3);
     w->SetMirror(true);
     w->Foreground().SelectIndex(-1); // as the picker's Save leaves it
@@ -121,21 +121,22 @@ void tst_Window::commands()
 
     QTest::mousePress(w.get(), Qt::LeftButton, {}, {100, 100}); // no command acts during an entry
     w->OnUndo();
-    w->OnClear();
+    w->Edits().OnClear();
     w->SetCopies(5);
     QTest::keyClick(w.get(), Qt::Key_F1);
     QTest::mouseRelease(w.get(), Qt::LeftButton, {}, {100, 100});
     QTest::mouseClick(w.get(), Qt::RightButton, {}, {100, 100});
     m_seam->answers = {B::Cancel, B::Ok};
-    w->OnClear();
+    w->Edits().OnClear();
     QCOMPARE(w->Shapes().size(), std::size_t(12));
-    w->OnClear();
+    w->Edits().OnClear();
     QCOMPARE(m_seam->texts, QStringList(2, "Clear all drawn items, Are you sure?"));
     QStringList items;
     const std::unique_ptr<QMenu> menu = w->CreateMenu();
     for (QAction *action : menu->actions())
         items << action->text() + (action->isEnabled() ? "" : " -") + (action->isChecked() ? " +" : "");
-    QCOMPARE(items.join(';'), "&About Vortigram...;;Undo Clear;Redo -;;&Open Design...;;&Copies Around the Centre: 3;"
+    QCOMPARE(items.join(';'), "&About Vortigram...;;Undo Clear;Redo -;;&Open Design...;Open &Recent;&Save;&Generate...;;C&lear...;&Test;;"
+                              "&Select Shapes;Select &All;Selectio&n -;;&Copies Around the Centre: 3;"
                               "&More Copies;&Fewer Copies;M&irror Copies +;;Polar &Guides;Polar &Snapping");
     w->OnUndo();
     w->OnUndo();
@@ -156,7 +157,7 @@ void tst_Window::preview()
     w->SetFrameDelay(std::chrono::milliseconds(1));
     bool animating = false;
     QTimer::singleShot(30, w.get(), [&] {
-        animating = w->View().animating;
+        animating = w->IsAnimating();
         // Input now is dropped, not held for afterwards; a close request waits.
         QTest::mouseClick(w.get(), Qt::LeftButton, {}, {100, 100});
         QTest::mouseClick(w->findChild<QRadioButton *>(), Qt::LeftButton); // "Polyline"
@@ -165,7 +166,7 @@ void tst_Window::preview()
     });
     QSignalSpy about(w.get(), &CPatternDlg::AboutRequested);
     w->OnTest();
-    QCOMPARE(Str(animating, w->isVisible(), about.size(), w->Scale(), w->Rotation(), w->PolygonChecked()), "1 1 0 0.7 0 1");
+    QCOMPARE(Str(animating, w->isVisible(), about.size(), w->Scale(), w->PolygonChecked()), "1 1 0 0.7 1");
     QTRY_VERIFY(!w->isVisible());
     QVERIFY(w->Shapes().empty());
 }
@@ -175,12 +176,12 @@ void tst_Window::openAndClose()
     Window w = Open();
     const QByteArray design = QByteArray::fromHex("FFE0AD0F0100FFFFFF00 0101FFFFFF000000") + Le(0.5) + Le(70);
     WriteFileBytes(File("a.jvf"), design.left(30));
-    w->OpenDesign(File("a.jvf"));
+    w->Files().Open(File("a.jvf"));
     QCOMPARE(m_seam->texts.value(0), "Cannot open " + File("a.jvf") + ".\nRecord 1 at byte 10: the file ends after 0 of the record's 1 vertex.");
     Draw(*w, {{240, 150}, {280, 150}});
     WriteFileBytes(File("a.jvf"), design);
     m_seam->answers = {B::Cancel, B::Discard};
-    QVERIFY(!w->OpenDesign(File("a.jvf")) && w->OpenDesign(File("a.jvf")));
+    QVERIFY(!w->Files().Open(File("a.jvf")) && w->Files().Open(File("a.jvf")));
     QCOMPARE(Str(w->Shapes()[0]->Points()[0].radius, w->Document().IsModified(), w->Document().UndoStack().undoText()), "70 0 Open design");
     QMimeData data;
     WriteFileBytes(File("b.JVF"), QByteArray::fromHex("FFE0AD0F0200FFFFFF00") + design.mid(10) + design.mid(10));
@@ -196,7 +197,7 @@ void tst_Window::openAndClose()
     m_seam->texts.clear();
     m_seam->answers = {B::Cancel, B::Save, B::Save};
     m_seam->files = {"", File("out.jvf")};
-    QVERIFY(!w->close() && !w->close() && !QFile::exists(m_settings->IniFile()));
+    QVERIFY(!w->close() && !w->close() && w->isVisible());
     QVERIFY(w->close() && QFile::exists(m_settings->IniFile()));
     QCOMPARE(Str(ReadFileBytes(File("out.jvf")).size(), m_seam->texts.size()), "98 3");
 
@@ -328,7 +329,7 @@ void tst_Window::fullDisk()
             std::optional<CUnprivileged> user;
             if (r.fault.startsWith("read-only"))
                 user.emplace();
-            QCOMPARE(settings ? w->close() : w->OnGenerate(), r.fault.isEmpty() || settings);
+            QCOMPARE(settings ? w->close() : w->Files().OnGenerate(), r.fault.isEmpty() || settings);
         }
         QFile::remove(folder + "/filler");
         const QString said = m_seam->texts.value(settings);
