@@ -627,6 +627,14 @@ bool CPatternDlg::event(QEvent *event)
         if (static_cast<QFocusEvent *>(event)->reason() == Qt::PopupFocusReason)
             m_tools.Active().Interrupt();
         break;
+    case QEvent::ShortcutOverride:
+        // A busy tool has every key first: Escape puts a drag back rather
+        // than clearing the selection.
+        if (m_tools.Active().IsBusy()) {
+            event->accept();
+            return true;
+        }
+        break;
     default:
         break;
     }

@@ -7,7 +7,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPalette>
+#include <QWidget>
 
 #include <algorithm>
 #include <cmath>
@@ -49,6 +49,8 @@ void CSelectTool::MousePressed(QMouseEvent &event)
 {
     if (event.button() != Qt::LeftButton || m_drag != Drag::None)
         return;
+    // Until the button goes up the keys are the drag's, wherever the focus is.
+    m_host.Surface().grabKeyboard();
     m_press = event.position().toPoint();
     m_modifiers = event.modifiers();
     m_moved = false;
@@ -76,6 +78,7 @@ void CSelectTool::MousePressed(QMouseEvent &event)
     if (shift) {
         selection.Set(selection.Contains(*hit) ? Without(selection.Shapes(), picked)
                                                : Union(selection.Shapes(), picked));
+        EndDrag();
         return;
     }
     if (!selection.Contains(*hit) || m_modifiers.testFlag(Qt::ControlModifier))
@@ -172,6 +175,7 @@ bool CSelectTool::KeyPressed(QKeyEvent &event)
 
 void CSelectTool::EndDrag()
 {
+    m_host.Surface().releaseKeyboard();
     m_drag = Drag::None;
     m_start = {};
     m_changed.clear();

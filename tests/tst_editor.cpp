@@ -3,8 +3,11 @@
 // the vertices clicks give, the band in every copy, and random input.
 #include "app/CommandLine.h"
 #include "editor/CanvasImage.h"
+#include "editor/Picking.h"
 #include "editor/ShapeEntry.h"
 #include "export/DesignFile.h"
+#include "model/Copies.h"
+#include "model/ShapeEdits.h"
 #include "support/TestSupport.h"
 
 #include <QColorSpace>
@@ -20,6 +23,8 @@ private slots:
     void toPolar();
     void paint();
     void layers();
+    void edits();
+    void picking();
     void entry();
     void bandInEveryCopy();
     void randomInput();
@@ -27,7 +32,7 @@ private slots:
 private:
     void OverlayChanged(const QRegion &area) override { m_changed |= area.boundingRect(); }
     std::pair<std::int32_t, std::int32_t> ShapeColours() const override { return m_colours; }
-    void ShapeFinished(std::unique_ptr<CObjectStorage> shape) override { m_done.push_back(std::move(shape)); }
+    void ShapeFinished(std::unique_ptr<CObjectStorage> shape) override { if (shape) m_done.push_back(std::move(shape)); }
     CShapeEntry::Setup Setup(double scale = 1) const { return {1, {QSize(400, 300), scale}}; } // centre (200, 175)
 
     CShapeEntry m_entry{*this};
@@ -146,17 +151,98 @@ void tst_Editor::layers()
     }
 }
 
+void tst_Editor::edits()
+{
+    // Random edits, each repainted only where it changed: the image stays a
+    // whole paint's, and the pixels told as changed cover every pixel that did.
+    CDesignDocument document;
+    CCanvasImage canvas;
+    const CanvasView view{{400, 300}, 1.2, 0, false, 3};
+    canvas.SetView(view);
+    QRandomGenerator random(11);
+    for (int k = 0; k < 40; ++k)
+        document.AddShapes(MakeCopies(MakeShape(1 + k % 2, {{k * 0.3, 20.0 + 3 * k}, {k * 0.3 + 0.4, 60.0}, {k * 0.5, 90.0 - k}}, {k * 6, 90, 200}), 1 + k % 3, k % 4 == 0));
+    QRegion told;
+    const ShapeList &shapes = document.Shapes();
+    connect(&document, &CDesignDocument::ShapesRemoved, [&](const Places &p) { told += canvas.Removed(shapes, p); });
+    connect(&document, &CDesignDocument::ShapesInserted, [&](const Places &p) { told += canvas.Inserted(shapes, p); });
+    connect(&document, &CDesignDocument::ShapesChanged, [&](const Places &p) { told += canvas.Changed(shapes, p); });
+    connect(&document, &CDesignDocument::ShapesMoved, [&](const Places &f, const Places &t) { told += canvas.Moved(shapes, f, t); });
+    connect(&document, &CDesignDocument::ShapesAppended, [&](int first) { told += canvas.Appended(shapes, std::size_t(first)); });
+    const auto shown = [&] {
+        QImage image(view.client, QImage::Format_RGB32);
+        image.fill(qRgb(1, 2, 3));
+        QPainter painter(&image);
+        canvas.Paint(painter, image.rect(), shapes);
+        return image;
+    };
+    QImage before = shown();
+    for (int step = 0; step < 60; ++step) {
+        Places chosen;
+        for (int n = 1 + random.bounded(4); n > 0; --n)
+            chosen.append(random.bounded(int(shapes.size())));
+        std::sort(chosen.begin(), chosen.end());
+        chosen.erase(std::unique(chosen.begin(), chosen.end()), chosen.end());
+        const SelectedShapes selected = Select(shapes, chosen);
+        ShapeChanges changes = random.bounded(2) ? EditVertices(selected, TurnAndScale(0.2, 1.1)) : Recoloured(selected, ShapeColour{step, 0, 0}, {});
+        switch (random.bounded(5)) {
+        case 0: document.RemoveShapes(chosen, "Delete"); break;
+        case 1: document.MoveShapes(chosen, Raised(chosen, int(shapes.size()), random.bounded(2) ? 1 : -1), "Raise"); break;
+        case 2: document.UndoStack().undo(); break;
+        case 3: document.AddShapes(Duplicates(selected)); break;
+        default: document.ChangeShapes(changes.places, std::move(changes.shapes), "Turn");
+        }
+        const QImage after = shown();
+        QCOMPARE(after, Paint(view, shapes));
+        for (int y = 0; y < 300; ++y)
+            for (int x = 0; x < 400; ++x)
+                if (before.pixel(x, y) != after.pixel(x, y) && !told.contains(QPoint(x, y)))
+                    QFAIL(qPrintable(Str("untold", x, y, step)));
+        before = after;
+        told = QRegion();
+    }
+}
+
+void tst_Editor::picking()
+{
+    // A pentagram (even-odd: its middle is empty), a polyline, and a square
+    // over the polyline; centre (200, 175). What a click at each point picks.
+    const CanvasView view{{400, 300}, 1, 0, false, 0};
+    ShapeList shapes;
+    const auto add = [&](int type, const QList<QPoint> &pixels) {
+        shapes.push_back(MakeShape(type, {}));
+        for (const QPoint &p : pixels)
+            shapes.back()->Points().push_back(*ToPolar(p, view.client, 1, 0));
+    };
+    add(1, {{200, 115}, {235, 223}, {143, 157}, {257, 157}, {165, 223}});
+    add(2, {{300, 175}, {350, 175}});
+    add(1, {{330, 165}, {345, 165}, {345, 190}, {330, 190}});
+    CCanvasImage canvas;
+    canvas.SetView(view);
+    const std::vector<QRect> &bounds = canvas.Bounds(shapes);
+    const std::pair<QPoint, int> rows[] = {{{200, 175}, -1}, {{200, 125}, 0}, {{320, 178}, 1}, {{320, 180}, -1},
+                                           {{352, 175}, 1}, {{355, 175}, -1}, {{337, 175}, 2}, {{100, 100}, -1}};
+    for (const auto &[at, expected] : rows)
+        QCOMPARE(PickShape(shapes, bounds, view, at).value_or(-1), expected);
+    const auto handle = [&](QPoint at) { const auto h = PickHandle(shapes, {1, 2}, view, at); return h ? Str(h->first, h->second) : "none"; };
+    QCOMPARE(Str(ShapesInside(shapes, bounds, view, {290, 160, 70, 35}).size(), ShapesInside(shapes, bounds, view, {140, 110, 121, 116}).value(0),
+                 handle({331, 166}), handle({301, 174}), handle({320, 175})), "2 0 2 0 1 0 none");
+}
+
 void tst_Editor::entry()
 {
     // Events after a press at (47, 103): L/R/M release, l/r press, d right and
-    // D left double click, e end, m move; a count repeats the next one.
+    // D left double click, e end, m move, b take back, x abandon; a count
+    // repeats the next one.
     const struct { const char *events; double scale; bool polar; const char *vertices; bool running = false; } rows[] = {
         {"Lr", 1, false, "-1.10714871779 167.705098312"}, // (50, 100): the release's point
         {"r", 1, false, ""}, {"LR", 1, false, "-1.10714871779 167.705098312"},
         {"Ld", 1, false, "-1.10714871779 167.705098312"}, {"Le", 1, false, "-1.10714871779 167.705098312"},
         {"LMlDm", 1, false, "-1.10714871779 167.705098312", true}, {"Le", 2, false, "-1.10714871779 83.8525491562"},
         {"50L", 1, false, "49"}, {"60L", 1e-320, false, "", true},
-        {"Le", 2, true, "-1.17809724525 85"}}; // polar: -9 x 7.5 degrees, 170 pixels / 2
+        {"Le", 2, true, "-1.17809724525 85"}, // polar: -9 x 7.5 degrees, 170 pixels / 2
+        {"3Lbe", 1, false, "-1.10714871779 167.705098312 -1.10714871779 167.705098312"}, {"49LbLL", 1, false, "49"},
+        {"Lbbe", 1, false, ""}, {"LLx", 1, false, "none"}};
     for (const auto &r : rows) {
         m_done.clear();
         CShapeEntry::Setup setup = Setup(r.scale);
@@ -176,13 +262,19 @@ void tst_Editor::entry()
                 case 'd': m_entry.DoubleClick(Qt::RightButton); break;
                 case 'D': m_entry.DoubleClick(Qt::LeftButton); break;
                 case 'e': m_entry.End(); break;
-                case 'm': m_entry.Move({90, 90});
+                case 'm': m_entry.Move({90, 90}); break;
+                case 'b': m_entry.TakeBack(); break;
+                case 'x': m_entry.Abandon();
                 }
             }
             repeat = *e > '9' ? 0 : repeat;
         }
         QCOMPARE(m_entry.IsRunning(), r.running);
         m_entry.End();
+        if (m_done.empty()) { // abandoned: nothing added, the band gone
+            QVERIFY(!strcmp(r.vertices, "none") && m_entry.Overlay().IsEmpty());
+            continue;
+        }
         const CObjectStorage &shape = *m_done.at(0);
         QStringList vertices;
         for (const PolarPoint &p : shape.Points())

@@ -3,6 +3,7 @@
 // disk that says no.
 #include "app/AboutDlg.h"
 #include "editor/PatternDlg.h"
+#include "model/Copies.h"
 #include "export/DesignFile.h"
 #include "export/Recovery.h"
 #include "palette/ColourComboBox.h"
@@ -45,6 +46,7 @@ private slots:
     }
     void settings();
     void commands();
+    void selecting();
     void preview();
     void openAndClose();
     void recovery();
@@ -147,6 +149,75 @@ void tst_Window::commands()
     const CAboutDlg box;
     const QList<QLabel *> labels = box.findChildren<QLabel *>();
     QVERIFY(labels[1]->text() == "Vortigram Version 1.0" && !labels[0]->pixmap().isNull());
+}
+
+void tst_Window::selecting()
+{
+    // A group of three (a triangle above the centre (240, 205) and its turns)
+    // and a triangle alone; then select mode and each command on the selection.
+    const Window w = Open();
+    w->SetCopies(3);
+    Draw(*w, {{240, 120}, {260, 150}, {220, 150}});
+    w->SetCopies(1);
+    Draw(*w, {{90, 290}, {110, 290}, {100, 310}});
+    QTest::keyClick(w.get(), Qt::Key_S);
+    QStringList log;
+    const auto state = [&] {
+        QStringList shapes;
+        for (const auto &shape : w->Shapes())
+            shapes << Str(shape->Type(), shape->FillColour().red, shape->Points()[0].angle, shape->Points()[0].radius, shape->Group().copy);
+        log << Str(w->Selection().Shapes(), "|", w->Document().UndoStack().undoText(), "|", shapes.join(','));
+    };
+    const auto click = [&](QPoint at, Qt::KeyboardModifiers keys = {}) { QTest::mouseClick(w.get(), Qt::LeftButton, keys, at); state(); };
+    const auto drag = [&](QPoint from, QPoint to, Qt::Key key = Qt::Key_unknown) {
+        QTest::mousePress(w.get(), Qt::LeftButton, {}, from);
+        QTest::mouseMove(w.get(), from + QPoint(2, 2));
+        QTest::mouseMove(w.get(), to);
+        if (key != Qt::Key_unknown)
+            QTest::keyClick(w.get(), key);
+        QTest::mouseRelease(w.get(), Qt::LeftButton, {}, to);
+        state();
+    };
+    const auto key = [&](int k, Qt::KeyboardModifiers keys = {}) { QTest::keyClick(w.get(), Qt::Key(k), keys); state(); };
+    click({296, 237});                       // a member: its group
+    click({296, 237}, Qt::ControlModifier);  // the member alone
+    click({100, 297}, Qt::ShiftModifier);    // and the triangle
+    click({400, 100});                       // nothing
+    drag({60, 270}, {130, 330});             // the triangle, inside the rectangle
+    key(Qt::Key_A, Qt::ControlModifier);
+    key(Qt::Key_Escape);
+    click({240, 140});
+    key(Qt::Key_Right, Qt::ControlModifier); // a polar step, 7.5 degrees
+    key(Qt::Key_Up, Qt::ControlModifier | Qt::ShiftModifier);
+    key(Qt::Key_Delete);
+    key(Qt::Key_Z, Qt::ControlModifier);
+    key(Qt::Key_PageUp);
+    key(Qt::Key_End);
+    key(Qt::Key_D, Qt::ControlModifier);
+    emit w->Background().activated(1);       // the list's second colour, 128
+    QTest::mouseClick(w->findChild<QRadioButton *>(), Qt::LeftButton); // "Polyline"
+    state();
+    w->Document().UndoStack().setIndex(2);   // back to the group as drawn
+    click({240, 140});
+    drag({240, 120}, {243, 98});             // a handle, to the grid point (240, 100)
+    w->SetPolarSnapping(true);
+    drag({240, 130}, {272, 149});            // turned 30 degrees: 4 polar steps
+    drag({276, 143}, {200, 200}, Qt::Key_Escape); // put back: no step
+    const QStringList expected = {
+        "0 1 2 | Add shape | 1 0 0 85 0,1 0 2.09439510267 85 1,1 0 4.18879020533 85 2,1 0 4.19683997334 172.409396496 0", "1 |", "1 3 |", " |", "3 |",
+        "0 1 2 3 |", " |", "0 1 2 |", "0 1 2 | Turn | 1 0 0.130899693917 85 0,1 0 2.22529479658 85 1,1 0 4.31968989925 85 2,",
+        "0 1 2 | Scale | 1 0 0.130899693917 106.25 0,", " | Delete | 1 0 4.19683997334 172.409396496 0", "0 1 2 | Scale |",
+        "1 2 3 | Raise | 1 0 4.19683997334 172.409396496 0,1 0 0.130899693917 106.25 0,", "0 1 2 | Lower | 1 0 0.130899693917 106.25 0,",
+        "4 5 6 | Duplicate |", "4 5 6 | Change kind | 1 0 0.130899693917 106.25 0,1 0 2.22529479658 106.25 1,1 0 4.31968989925 106.25 2,"
+        "1 0 4.19683997334 172.409396496 0,2 128 0.130899693917 106.25 0,2 128 2.22529479658 106.25 1,2 128 4.31968989925 106.25 2",
+        "0 1 2 | Add shape | 1 0 0 85 0,", "0 1 2 | Move vertex | 1 0 0 105 0,1 0 2.09439510267 105 1,1 0 4.18879020533 105 2,",
+        "0 1 2 | Turn | 1 0 0.523598775667 105 0,1 0 2.61799387833 105 1,1 0 -1.570796327 105 2,", "0 1 2 | Turn | 1 0 0.523598775667 105 0,"};
+    QCOMPARE(Str(log.size(), w->Document().UndoStack().count()), Str(expected.size(), 4)); // Add, Add, Move vertex, Turn
+    for (int i = 0; i < expected.size(); ++i)
+        QVERIFY2(log[i].startsWith(expected[i]), qPrintable(Str(i, log[i])));
+    // On screen: the outline, and a handle on each vertex, white inside.
+    const QImage shown = w->grab().toImage();
+    QCOMPARE(Str(shown.pixel(292, 115), shown.pixel(290, 113)), Str(0xFFFFFFFF, 0xFF0078D7));
 }
 
 void tst_Window::preview()
