@@ -1,13 +1,26 @@
 #include "editor/EntryTool.h"
 
+#include "editor/PolarField.h"
+#include "model/DrawMapping.h"
+
+#include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWidget>
+
+namespace {
+
+// The keys that open the field of a typed vertex.
+const QString FieldKeys = QStringLiteral("0123456789-.<");
+
+} // namespace
 
 CEntryTool::CEntryTool(CToolHost &host)
     : m_host(host)
 {
 }
+
+CEntryTool::~CEntryTool() = default;
 
 void CEntryTool::MousePressed(QMouseEvent &event)
 {
@@ -15,13 +28,15 @@ void CEntryTool::MousePressed(QMouseEvent &event)
         m_entry.Press(event.button());
         return;
     }
-    if (event.button() != Qt::LeftButton)
-        return;
-    m_entry.Start(event.position().toPoint(), m_host.EntrySetup());
-    // The entry follows the pointer between clicks, and takes every click
-    // and key until it ends, wherever they happen.
+    if (event.button() == Qt::LeftButton)
+        Begin(event.position().toPoint(), true);
+}
+
+void CEntryTool::Begin(QPoint at, bool snap)
+{
+    m_entry.Start(at, m_host.EntrySetup(), snap);
+    // The entry takes every click and key until it ends, wherever they happen.
     QWidget &surface = m_host.Surface();
-    surface.setMouseTracking(true);
     surface.grabMouse();
     surface.grabKeyboard();
 }
@@ -43,6 +58,12 @@ void CEntryTool::MouseDoubleClicked(QMouseEvent &event)
 
 bool CEntryTool::KeyPressed(QKeyEvent &event)
 {
+    const QString text = event.text();
+    if (text.size() == 1 && FieldKeys.contains(text) &&
+        !(event.modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        OpenField(text);
+        return true;
+    }
     if (!m_entry.IsRunning())
         return false;
     if (event.key() == Qt::Key_Backspace)
@@ -74,6 +95,49 @@ void CEntryTool::ShapeFinished(std::unique_ptr<CObjectStorage> shape)
     QWidget &surface = m_host.Surface();
     surface.releaseKeyboard();
     surface.releaseMouse();
-    surface.setMouseTracking(false);
+    if (m_field && m_field->isVisible()) {
+        m_field->hide();
+        m_field->GrabKeys(false);
+    }
     m_host.EntryEnded(std::move(shape));
+}
+
+void CEntryTool::OpenField(const QString &text)
+{
+    QWidget &surface = m_host.Surface();
+    if (!m_field) {
+        m_field = std::make_unique<CPolarField>(&surface);
+        QObject::connect(m_field.get(), &CPolarField::Entered, m_field.get(),
+                         [this](const PolarPoint &vertex) { Typed(vertex); });
+        QObject::connect(m_field.get(), &CPolarField::EndRequested, m_field.get(), [this] {
+            if (m_entry.IsRunning())
+                m_entry.End();
+            else
+                m_field->hide();
+        });
+        QObject::connect(m_field.get(), &CPolarField::Closed, m_field.get(), [this] { FieldClosed(); });
+    }
+    const QSize client = m_host.EntrySetup().view.client;
+    m_field->Open(text, surface.mapFromGlobal(QCursor::pos()), CanvasRect(client));
+    if (m_entry.IsRunning())
+        m_field->GrabKeys(true);
+}
+
+void CEntryTool::Typed(const PolarPoint &vertex)
+{
+    if (!m_entry.IsRunning()) {
+        const CanvasView view = m_host.EntrySetup().view;
+        const QPoint centre = CanvasCentre(view.client);
+        Begin(MapToScreen(vertex, view.scale, view.rotation, centre.x(), centre.y()), false);
+        m_field->GrabKeys(true); // the keys stay with the field
+    }
+    if (!m_entry.AddVertex(vertex))
+        m_field->Refuse(QStringLiteral("A shape has at most 49 vertices: Enter on an empty field ends it."));
+}
+
+void CEntryTool::FieldClosed()
+{
+    m_field->GrabKeys(false);
+    if (m_entry.IsRunning())
+        m_host.Surface().grabKeyboard();
 }

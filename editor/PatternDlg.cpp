@@ -54,6 +54,14 @@ void Say(QWidget *parent, QMessageBox::Icon icon, const QString &text)
     CDialogSeam::Current().Message(parent, icon, AppCaption(), text, QMessageBox::Ok);
 }
 
+QList<std::int32_t> ColourList(const CColourComboBox &list)
+{
+    QList<std::int32_t> colours;
+    for (int i = 0; i < list.ColourCount(); ++i)
+        colours << list.ColourAt(i);
+    return colours;
+}
+
 // The local files a drag carries.
 QStringList DroppedFiles(const QMimeData *data)
 {
@@ -77,6 +85,8 @@ CPatternDlg::CPatternDlg(CRecoveryFile *recovery, QWidget *parent)
 {
     setSizeGripEnabled(false);
     setAcceptDrops(true);
+    // The pointer's read-out and an entry's band follow every move.
+    setMouseTracking(true);
     // A click on the canvas takes the keys from the Scale field, whose own
     // undo would otherwise keep Ctrl+Z from the design.
     setFocusPolicy(Qt::ClickFocus);
@@ -176,7 +186,8 @@ void CPatternDlg::CreateActions()
                           &CPatternDlg::SetGuides);
     m_snapAction = make(QStringLiteral("Polar &Snapping"), {QKeySequence(Qt::CTRL | Qt::Key_P)},
                         &CPatternDlg::SetPolarSnapping);
-    for (QAction *toggle : {m_mirrorAction, m_guidesAction, m_snapAction})
+    m_cycleAction = make(QStringLiteral("C&ycle Colours"), {}, &CPatternDlg::SetCycleColours);
+    for (QAction *toggle : {m_mirrorAction, m_guidesAction, m_snapAction, m_cycleAction})
         toggle->setCheckable(true);
 
     QUndoStack &stack = m_document.UndoStack();
@@ -212,6 +223,7 @@ void CPatternDlg::OnInitDialog()
     m_mirrorAction->setChecked(m_settings.mirror);
     m_guidesAction->setChecked(m_settings.guides);
     m_snapAction->setChecked(m_settings.polarSnap);
+    m_cycleAction->setChecked(m_settings.cycleColours);
 
     m_strip.ShowBitmaps(QPixmap(Resources::GoBitmap()), QPixmap(Resources::SwatchesBitmap()));
     ViewChanged();
@@ -241,6 +253,13 @@ void CPatternDlg::ViewChanged()
 {
     m_canvas.SetView(View());
     update(CanvasRect(size()));
+    TrackPointer(m_pointer);
+}
+
+void CPatternDlg::TrackPointer(std::optional<QPoint> pos)
+{
+    m_pointer = pos;
+    update(m_readout.Track(pos, View(), m_settings.polarSnap, Spokes()));
 }
 
 std::unique_ptr<QMenu> CPatternDlg::CreateMenu()
@@ -268,7 +287,7 @@ std::unique_ptr<QMenu> CPatternDlg::CreateMenu()
     }
     m_moreCopies->setEnabled(m_settings.copies < MaxCopies);
     m_fewerCopies->setEnabled(m_settings.copies > MinCopies);
-    menu->addActions({m_moreCopies, m_fewerCopies, m_mirrorAction});
+    menu->addActions({m_moreCopies, m_fewerCopies, m_mirrorAction, m_cycleAction});
     menu->addSeparator();
     menu->addActions({m_guidesAction, m_snapAction});
     return menu;
@@ -416,9 +435,19 @@ void CPatternDlg::SetPolarSnapping(bool on)
 {
     if (!IsBusy() && on != m_settings.polarSnap) {
         m_settings.polarSnap = on;
+        TrackPointer(m_pointer);
         SaveSettings();
     }
     m_snapAction->setChecked(m_settings.polarSnap);
+}
+
+void CPatternDlg::SetCycleColours(bool on)
+{
+    if (!IsBusy() && on != m_settings.cycleColours) {
+        m_settings.cycleColours = on;
+        SaveSettings();
+    }
+    m_cycleAction->setChecked(m_settings.cycleColours);
 }
 
 void CPatternDlg::OnBackgroundColours()
@@ -500,8 +529,10 @@ void CPatternDlg::paintEvent(QPaintEvent *event)
     CCanvasImage &canvas = m_animating ? m_frames : m_canvas;
     for (const QRect &area : event->region()) {
         canvas.Paint(painter, area, m_document.Shapes());
-        if (!m_animating)
+        if (!m_animating) {
             m_tools.Active().PaintOverlay(painter, area);
+            m_readout.Paint(painter, area);
+        }
     }
 }
 
@@ -556,6 +587,14 @@ void CPatternDlg::mouseDoubleClickEvent(QMouseEvent *event)
 void CPatternDlg::mouseMoveEvent(QMouseEvent *event)
 {
     m_tools.Active().MouseMoved(*event);
+    if (!m_animating)
+        TrackPointer(event->position().toPoint());
+}
+
+void CPatternDlg::leaveEvent(QEvent *event)
+{
+    TrackPointer(std::nullopt);
+    QDialog::leaveEvent(event);
 }
 
 const std::vector<QRect> &CPatternDlg::ShapeBounds() const
@@ -582,9 +621,13 @@ std::pair<std::int32_t, std::int32_t> CPatternDlg::ShapeColours() const
 
 void CPatternDlg::EntryEnded(std::unique_ptr<CObjectStorage> shape)
 {
-    if (shape)
-        AddShapes(MakeCopies(std::move(shape), m_settings.copies, m_settings.mirror),
-                  QStringLiteral("Add shape"));
+    if (shape) {
+        ShapeList shapes = MakeCopies(std::move(shape), m_settings.copies, m_settings.mirror);
+        if (m_settings.cycleColours)
+            CycleColours(shapes, ColourList(Background()), Background().SelectedIndex(),
+                         ColourList(Foreground()), Foreground().SelectedIndex());
+        AddShapes(std::move(shapes), QStringLiteral("Add shape"));
+    }
     RunDeferredClose();
 }
 

@@ -5,6 +5,7 @@
 #include "editor/DocumentManager.h"
 #include "editor/EditCommands.h"
 #include "editor/EditorSettings.h"
+#include "editor/Readout.h"
 #include "editor/Selection.h"
 #include "editor/ToolHost.h"
 #include "editor/ToolManager.h"
@@ -45,6 +46,7 @@ public:
     const ShapeList &Shapes() const { return m_document.Shapes(); }
     CSelection &Selection() override { return m_selection; }
     CEditCommands &Edits() { return m_edits; }
+    const CPointerReadout &Readout() const { return m_readout; }
     CDocumentManager &Files() { return m_files; }
     CToolManager &Tools() { return m_tools; }
     CColourComboBox &Background() const { return *m_strip.background; }
@@ -77,6 +79,7 @@ public slots:
     void SetMirror(bool on);
     void SetGuides(bool on);
     void SetPolarSnapping(bool on);
+    void SetCycleColours(bool on);
     void OnBackgroundColours();
     void OnForegroundColours();
 
@@ -93,6 +96,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
     bool event(QEvent *event) override;
@@ -118,6 +122,8 @@ private:
     // gives up on it. False when it was not written.
     bool SaveSettings(bool closing = false);
     void ViewChanged();
+    // The read-out follows the pointer, or its absence.
+    void TrackPointer(std::optional<QPoint> pos);
     void Repaint(const QRegion &area);
     void OpenPicker(CColourComboBox &combo);
     void RunDeferredClose();
@@ -135,6 +141,8 @@ private:
     bool m_swallowContextMenu = false;
     std::chrono::milliseconds m_frameDelay{30};
     QIcon m_icon;
+    CPointerReadout m_readout;
+    std::optional<QPoint> m_pointer;
 
     // After the document's and the canvas's connections: they are told of
     // each change after the canvas.
@@ -151,4 +159,5 @@ private:
     QAction *m_mirrorAction = nullptr;
     QAction *m_guidesAction = nullptr;
     QAction *m_snapAction = nullptr;
+    QAction *m_cycleAction = nullptr;
 };

@@ -7,13 +7,13 @@ CShapeEntry::CShapeEntry(Host &host)
 {
 }
 
-void CShapeEntry::Start(QPoint press, const Setup &setup)
+void CShapeEntry::Start(QPoint press, const Setup &setup, bool snapPress)
 {
     if (IsRunning())
         return;
     m_setup = setup;
     m_shape = CObjectStorage::Create(setup.type);
-    m_anchor = setup.polarSnap ? BandEnd(press) : PressSnap(press);
+    m_anchor = !snapPress ? press : setup.polarSnap ? BandEnd(press) : PressSnap(press);
     m_anchors = {m_anchor};
     m_release = 1;
     m_band.reset();
@@ -39,15 +39,35 @@ void CShapeEntry::Release(Qt::MouseButton button, QPoint pos)
     if (button != Qt::LeftButton)
         return;
     // A click that gives no vertex does not count toward the limit either.
-    const std::optional<PlacedVertex> vertex = Place(pos);
-    if (!vertex)
-        return;
-    m_shape->AddPoint(vertex->polar.angle, vertex->polar.radius);
+    if (const std::optional<PlacedVertex> vertex = Place(pos))
+        Add(*vertex);
+}
+
+bool CShapeEntry::AddVertex(const PolarPoint &vertex)
+{
+    if (!IsRunning() || m_release >= EndingRelease)
+        return false;
+    const QPoint centre = CanvasCentre(m_setup.view.client);
+    const QPoint pixel = MapToScreen(vertex, m_setup.view.scale, m_setup.view.rotation, centre.x(), centre.y());
+    // A typed first vertex starts the band where it is: nothing to draw yet.
+    if (pixel == m_anchor && m_anchors.size() == 1) {
+        m_shape->AddPoint(vertex.angle, vertex.radius);
+        ++m_release;
+        m_anchors.push_back(pixel);
+        return true;
+    }
+    Add({vertex, pixel});
+    return true;
+}
+
+void CShapeEntry::Add(const PlacedVertex &vertex)
+{
+    m_shape->AddPoint(vertex.polar.angle, vertex.polar.radius);
     // Inverts again what the last move drew here: the new segment stays
     // visible, inverted, until the shape is finished.
-    ToggleBand(m_anchor, vertex->pixel);
+    ToggleBand(m_anchor, vertex.pixel);
     ++m_release;
-    m_anchor = vertex->pixel;
+    m_anchor = vertex.pixel;
     m_anchors.push_back(m_anchor);
 }
 

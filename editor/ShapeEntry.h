@@ -54,8 +54,9 @@ public:
 
     bool IsRunning() const { return m_shape != nullptr; }
 
-    // Positions in client coordinates.
-    void Start(QPoint press, const Setup &setup);
+    // Positions in client coordinates. A typed first vertex starts an entry
+    // at its own pixel, not snapped to the grid below.
+    void Start(QPoint press, const Setup &setup, bool snapPress = true);
     void Press(Qt::MouseButton button);
     void Release(Qt::MouseButton button, QPoint pos);
     void DoubleClick(Qt::MouseButton button);
@@ -63,6 +64,9 @@ public:
     // Ends the entry as a right click does (the window lost the mouse, or
     // its size and so the centre changed).
     void End();
+    // Adds a vertex typed in polar form, as a click would add it; false when
+    // the shape already has the most vertices a click can give it.
+    bool AddVertex(const PolarPoint &vertex);
     // Takes back the last vertex; the band runs from the one before.
     void TakeBack();
     // Ends the entry without a shape.
@@ -74,6 +78,7 @@ private:
     std::optional<PlacedVertex> Place(QPoint pos) const;
     QPoint BandEnd(QPoint pos) const;
     void ToggleBand(QPoint from, QPoint to);
+    void Add(const PlacedVertex &vertex);
     void ClearOverlay();
     QPoint Copied(QPoint pixel, int copy, bool mirrored) const;
     void Finish();

@@ -85,6 +85,25 @@ ShapeList MakeCopies(std::unique_ptr<CObjectStorage> shape, int copies, bool mir
     return shapes;
 }
 
+void CycleColours(ShapeList &shapes, const QList<std::int32_t> &fills, int fill,
+                  const QList<std::int32_t> &pens, int pen)
+{
+    const auto step = [](const QList<std::int32_t> &list, int from, int k) {
+        return SplitColour(list[(from + k) % list.size()]);
+    };
+    for (const auto &shape : shapes) {
+        const int k = shape->Group().copy;
+        if (fill >= 0 && fill < fills.size()) {
+            const ShapeColour c = step(fills, fill, k);
+            shape->SetFillColour(c.red, c.green, c.blue);
+        }
+        if (pen >= 0 && pen < pens.size()) {
+            const ShapeColour c = step(pens, pen, k);
+            shape->SetPenColour(c.red, c.green, c.blue);
+        }
+    }
+}
+
 void RecogniseGroups(ShapeList &shapes)
 {
     // Candidates, longest run first: (copies, mirror).

@@ -4,6 +4,7 @@
 #include "app/CommandLine.h"
 #include "editor/CanvasImage.h"
 #include "editor/Picking.h"
+#include "editor/PolarInput.h"
 #include "editor/ShapeEntry.h"
 #include "export/DesignFile.h"
 #include "model/Copies.h"
@@ -25,6 +26,7 @@ private slots:
     void layers();
     void edits();
     void picking();
+    void polarInput();
     void entry();
     void bandInEveryCopy();
     void randomInput();
@@ -227,6 +229,23 @@ void tst_Editor::picking()
     const auto handle = [&](QPoint at) { const auto h = PickHandle(shapes, {1, 2}, view, at); return h ? Str(h->first, h->second) : "none"; };
     QCOMPARE(Str(ShapesInside(shapes, bounds, view, {290, 160, 70, 35}).size(), ShapesInside(shapes, bounds, view, {140, 110, 121, 116}).value(0),
                  handle({331, 166}), handle({301, 174}), handle({320, 175})), "2 0 2 0 1 0 none");
+}
+
+void tst_Editor::polarInput()
+{
+    // Typed "R<A": the stored angle and radius, or the reason it is refused.
+    const std::pair<QString, QString> rows[] = {
+        {"100<45", "0.7853981635 100"}, {"100<360/7", "0.897597901143 100"}, {"2*60<-45", "-0.7853981635 120"},
+        {" (1+2)*3 < 10-4*2 ", "0.0349065850444 9"}, {"1e2<-(90)", "-1.570796327 100"}, {"5<400", "0.698131700889 5"}, {"-7<270", "-1.570796327 -7"},
+        {"100", "Type the radius, <, then the angle in degrees, for example 100<45."}, {"1<2<3", "Type the radius, <, then the angle in degrees, for example 100<45."},
+        {"<45", "Radius: it is missing."}, {"1/0<3", "Radius: Division by zero."}, {"(1<2", "Radius: A ( is not closed."},
+        {"1)<2", "Radius: A ) has no ( before it."}, {"2*<3", "Radius: A number is missing at the end."}, {"3<4x", "Angle: \"x\" is not part of a number or of + - * / ( )."},
+        {"1.2.3<4", "Radius: \"1.2.3\" is not a number."}, {"1<*2", "Angle: A number is missing before \"*\"."}, {"1<1e307*1e10", "Angle: The value is too large."}};
+    for (const auto &[text, expected] : rows) {
+        const auto parsed = ParsePolar(text);
+        const auto *point = std::get_if<PolarPoint>(&parsed);
+        QCOMPARE(point ? Str(point->angle, point->radius) : std::get<QString>(parsed), expected);
+    }
 }
 
 void tst_Editor::entry()

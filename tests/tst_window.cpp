@@ -3,6 +3,7 @@
 // disk that says no.
 #include "app/AboutDlg.h"
 #include "editor/PatternDlg.h"
+#include "editor/PolarField.h"
 #include "model/Copies.h"
 #include "export/DesignFile.h"
 #include "export/Recovery.h"
@@ -47,6 +48,7 @@ private slots:
     void settings();
     void commands();
     void selecting();
+    void typing();
     void preview();
     void openAndClose();
     void recovery();
@@ -102,7 +104,7 @@ void tst_Window::settings()
     w->SetMirror(true);
     QTest::keyClick(w.get(), Qt::Key_Escape); // does not close
     QVERIFY(w->isVisible() && w->close());
-    QVERIFY(ReadFileBytes(m_settings->IniFile()).endsWith("[Settings]\nCopies=6\nGuides=0\nMirror=1\nPolarSnap=0\nScale=2.500000\n\n"));
+    QVERIFY(ReadFileBytes(m_settings->IniFile()).endsWith("[Settings]\nCopies=6\nCycleColours=0\nGuides=0\nMirror=1\nPolarSnap=0\nScale=2.500000\n\n"));
     QCOMPARE(Open()->Scale(), 2.5);
 }
 
@@ -139,7 +141,7 @@ void tst_Window::commands()
         items << action->text() + (action->isEnabled() ? "" : " -") + (action->isChecked() ? " +" : "");
     QCOMPARE(items.join(';'), "&About Vortigram...;;Undo Clear;Redo -;;&Open Design...;Open &Recent;&Save;&Generate...;;C&lear...;&Test;;"
                               "&Select Shapes;Select &All;Selectio&n -;;&Copies Around the Centre: 3;"
-                              "&More Copies;&Fewer Copies;M&irror Copies +;;Polar &Guides;Polar &Snapping");
+                              "&More Copies;&Fewer Copies;M&irror Copies +;C&ycle Colours;;Polar &Guides;Polar &Snapping");
     w->OnUndo();
     w->OnUndo();
     QCOMPARE(w->Shapes().size(), std::size_t(6));
@@ -218,6 +220,42 @@ void tst_Window::selecting()
     // On screen: the outline, and a handle on each vertex, white inside.
     const QImage shown = w->grab().toImage();
     QCOMPARE(Str(shown.pixel(292, 115), shown.pixel(290, 113)), Str(0xFFFFFFFF, 0xFF0078D7));
+}
+
+void tst_Window::typing()
+{
+    // Vertices typed in polar form, with three copies and Mirror cycling
+    // through lists of ten and of two colours, from entries 8 and 0.
+    m_settings->WriteIni("[Foreground]\n0=1\n1=2\n[Settings]\nCopies=3\nMirror=1\nCycleColours=1\n");
+    const Window w = Open();
+    w->Background().SelectIndex(8);
+    QTest::mouseMove(w.get(), {300, 300});
+    QTest::keyClick(w.get(), Qt::Key_1, {}, 50); // a digit on the canvas opens the field
+    auto *field = w->findChild<CPolarField *>();
+    auto *edit = field->findChild<QLineEdit *>();
+    for (const QString text : {"00<360/7", "1<", "2*60<-45", ""}) {
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Return);
+        if (text == "1<") { // refused in the field, with the reason, and kept
+            QVERIFY(field->Reason() == "Angle: it is missing." && edit->text() == "1<");
+            edit->clear();
+        }
+    }
+    QStringList made;
+    for (const auto &shape : w->Shapes())
+        made << Str(shape->FillColour().red, shape->PenColour().red, shape->Points().size());
+    QCOMPARE(Str(made.join(','), w->Shapes()[0]->Points()[0].angle, w->Shapes()[0]->Points()[1].angle, w->Shapes()[0]->Points()[1].radius, field->isVisible()),
+             "192 1 2,166 2 2,0 1 2,192 1 2,166 2 2,0 1 2 0.897597901143 -0.7853981635 120 0");
+    // The read-out: the pointer in design units, and where polar snapping puts it.
+    const auto readout = [&](QPoint at) { QTest::mouseMove(w.get(), at); return w->Readout().Text(); };
+    QCOMPARE(readout({340, 205}), "r 100.0  a 90.0\u00B0");
+    w->ScaleField().setText("2");
+    w->OnApplyScale();
+    w->SetPolarSnapping(true);
+    QCOMPARE(readout({233, 100}), "r 52.6  a 356.2\u00B0  \u2192 r 55.0  a 0.0\u00B0");
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(w.get(), &leave);
+    QCOMPARE(w->Readout().Text(), "");
 }
 
 void tst_Window::preview()
