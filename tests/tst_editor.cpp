@@ -110,7 +110,18 @@ void tst_Editor::paint()
     QCOMPARE(Pixels(image, "205,178 210,180 200,105 190,55"), "bgkr");
     QCOMPARE(image.copy(0, 0, 400, 50), Paint({{400, 300}}, {}).copy(0, 0, 400, 50));
     QCOMPARE(Pixels(Paint({{400, 300}, 1, 0, false, 4}, shapes), "200,275 100,175 150,175"), "uub");
-    QCOMPARE(Pixels(Paint({{400, 300}, 1, 0, true, 4}, shapes), "205,178 140,60 200,275"), "bww");
+    QCOMPARE(Pixels(Paint({{400, 300}, 1, 0, true, 4}, shapes), "205,178 140,60 200,275 0,55"), "bwwk");
+
+    // A pentagram, even-odd: its arms are filled, its middle is not; a
+    // polyline's last vertex is drawn, and nothing beyond it.
+    ShapeList star;
+    star.push_back(MakeShape(1, {}, {255, 0, 0}, {0, 0, 255}));
+    for (const QPoint p : {QPoint(200, 115), QPoint(235, 223), QPoint(143, 157), QPoint(257, 157), QPoint(165, 223)})
+        star[0]->Points().push_back(*ToPolar(p, {400, 300}, 1, 0));
+    star.push_back(MakeShape(2, {{Pi / 2, 100}, {Pi / 2, 150}}));
+    const QImage stars = Paint({{400, 300}}, star);
+    QCOMPARE(Pixels(stars, "200,125 205,170 200,115 350,175"), "rwbk");
+    QVERIFY(Pixels(stars, "351,175") != "k");
 }
 
 void tst_Editor::layers()
@@ -254,12 +265,18 @@ void tst_Editor::entry()
     // D left double click, e end, m move, b take back, x abandon; a count
     // repeats the next one.
     const struct { const char *events; double scale; bool polar; const char *vertices; bool running = false; } rows[] = {
-        {"Lr", 1, false, "-1.10714871779 167.705098312"}, // (50, 100): the release's point
-        {"r", 1, false, ""}, {"LR", 1, false, "-1.10714871779 167.705098312"},
+        // The first vertex is the release's point (50, 100), not the press's; a
+        // right press, release or double click ends the shape, as End() does.
+        {"Lr", 1, false, "-1.10714871779 167.705098312"}, {"LR", 1, false, "-1.10714871779 167.705098312"},
         {"Ld", 1, false, "-1.10714871779 167.705098312"}, {"Le", 1, false, "-1.10714871779 167.705098312"},
-        {"LMlDm", 1, false, "-1.10714871779 167.705098312", true}, {"Le", 2, false, "-1.10714871779 83.8525491562"},
-        {"50L", 1, false, "49"}, {"60L", 1e-320, false, "", true},
+        {"r", 1, false, ""}, // ended before any release: an empty shape is still added
+        // The middle button, a left press and a left double click neither add nor end.
+        {"LMlDm", 1, false, "-1.10714871779 167.705098312", true},
+        {"Le", 2, false, "-1.10714871779 83.8525491562"}, // radii in design units: pixels over the scale
+        {"50L", 1, false, "49"},         // the 50th release ends the shape with 49 vertices
+        {"60L", 1e-320, false, "", true}, // clicks that give no vertex do not count toward 49
         {"Le", 2, true, "-1.17809724525 85"}, // polar: -9 x 7.5 degrees, 170 pixels / 2
+        // Backspace takes back the last vertex (also below 49 again), Escape adds nothing.
         {"3Lbe", 1, false, "-1.10714871779 167.705098312 -1.10714871779 167.705098312"}, {"49LbLL", 1, false, "49"},
         {"Lbbe", 1, false, ""}, {"LLx", 1, false, "none"}};
     for (const auto &r : rows) {
@@ -324,6 +341,7 @@ void tst_Editor::bandInEveryCopy()
     QCOMPARE(Str(inverted({215, 95}), inverted({280, 190}), inverted({185, 255}), inverted({120, 160}), inverted({185, 95}),
                  inverted({250, 125})), "1 1 1 1 1 0");
     m_colours = {-1, -1};
+    m_changed = QRect(); // only what the end repaints counts below
     m_entry.Release(Qt::RightButton, {});
     QVERIFY(m_entry.Overlay().IsEmpty() && m_changed.contains(QRect(120, 95, 160, 160)));
     QCOMPARE(Str(m_done.at(0)->Type(), m_done.at(0)->PenColour().green), "2 255"); // no selection gives white

@@ -96,11 +96,22 @@ void tst_Model::file()
     ExportDesign(path, ReadDesign(path)); // read back exactly
     QCOMPARE(ReadFileBytes(path), bytes);
 
-    design.push_back(MakeShape(1, std::vector<PolarPoint>(256)));
-    QVERIFY_THROWS_EXCEPTION(CDesignLimitError, ExportDesign(path, design));
-    design.resize(65536);
-    QVERIFY_THROWS_EXCEPTION(CDesignLimitError, ExportDesign(path, design));
-    QCOMPARE(ReadFileBytes(path), bytes); // a refused design leaves the file alone
+    // Each limit alone, with its message; a refused design leaves the file alone.
+    ShapeList wide;
+    wide.push_back(MakeShape(1, std::vector<PolarPoint>(256)));
+    ShapeList many(65536);
+    for (auto &shape : many)
+        shape = MakeShape(2, {});
+    for (const auto *refused : {&wide, &many}) {
+        try {
+            ExportDesign(path, *refused);
+            QFAIL("written");
+        } catch (const CDesignLimitError &e) {
+            QCOMPARE(QString(e.what()), refused == &wide ? "A shape has 256 vertices; a design file holds at most 255 per shape."
+                                                        : "The design has 65536 shapes; a design file holds at most 65535.");
+        }
+    }
+    QCOMPARE(ReadFileBytes(path), bytes);
 
     // Larger designs the program wrote, read and written again, are the same.
     std::mt19937_64 random(20261207);
