@@ -173,8 +173,13 @@ void tst_Editor::edits()
     const CanvasView view{{400, 300}, 1.2, 0, false, 3};
     canvas.SetView(view);
     QRandomGenerator random(11);
-    for (int k = 0; k < 40; ++k)
-        document.AddShapes(MakeCopies(MakeShape(1 + k % 2, {{k * 0.3, 20.0 + 3 * k}, {k * 0.3 + 0.4, 60.0}, {k * 0.5, 90.0 - k}}, {k * 6, 90, 200}), 1 + k % 3, k % 4 == 0));
+    // Enough shapes that some lie below the image of the top ones, and more
+    // added after the first paint than that image keeps on top.
+    const auto click = [&](int k) {
+        document.AddShapes(MakeCopies(MakeShape(1 + k % 2, {{k * 0.3, 20.0 + k % 90}, {k * 0.3 + 0.4, 60.0}, {k * 0.5, 90.0 - k % 70}}, {k % 250, 90, 200}), 1 + k % 3, k % 4 == 0));
+    };
+    for (int k = 0; k < 80; ++k)
+        click(k);
     QRegion told;
     const ShapeList &shapes = document.Shapes();
     connect(&document, &CDesignDocument::ShapesRemoved, [&](const Places &p) { told += canvas.Removed(shapes, p); });
@@ -190,7 +195,12 @@ void tst_Editor::edits()
         return image;
     };
     QImage before = shown();
-    for (int step = 0; step < 60; ++step) {
+    for (int k = 80; k < 240; ++k)
+        click(k);
+    before = shown();
+    QCOMPARE(before, Paint(view, shapes));
+    told = QRegion();
+    for (int step = 0; step < 150; ++step) {
         Places chosen;
         for (int n = 1 + random.bounded(4); n > 0; --n)
             chosen.append(random.bounded(int(shapes.size())));
@@ -198,8 +208,8 @@ void tst_Editor::edits()
         chosen.erase(std::unique(chosen.begin(), chosen.end()), chosen.end());
         const SelectedShapes selected = Select(shapes, chosen);
         ShapeChanges changes = random.bounded(2) ? EditVertices(selected, TurnAndScale(0.2, 1.1)) : Recoloured(selected, ShapeColour{step, 0, 0}, {});
-        switch (random.bounded(5)) {
-        case 0: document.RemoveShapes(chosen, "Delete"); break;
+        switch (random.bounded(6)) {
+        case 0: case 5: document.RemoveShapes(chosen, "Delete"); break;
         case 1: document.MoveShapes(chosen, Raised(chosen, int(shapes.size()), random.bounded(2) ? 1 : -1), "Raise"); break;
         case 2: document.UndoStack().undo(); break;
         case 3: document.AddShapes(Duplicates(selected)); break;
