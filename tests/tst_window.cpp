@@ -151,9 +151,12 @@ void tst_Window::commands()
     key(Qt::Key_F1, {});
     QTest::mouseRelease(w.get(), Qt::LeftButton, {}, {100, 100});
     bool popup = false;
-    QTimer::singleShot(200, w.get(), [&] { if (QWidget *menu = QApplication::activePopupWidget()) { popup = true; menu->close(); } });
+    QTimer watch; // a menu that opened would be closed, and told
+    watch.callOnTimeout([&] { if (QWidget *menu = QApplication::activePopupWidget()) { popup = true; menu->close(); } });
+    watch.start(20);
     QTest::mouseClick(w->windowHandle(), Qt::RightButton, {}, {100, 100});
     QTest::qWait(300);
+    watch.stop();
     QCOMPARE(Str(w->Shapes().size(), w->Settings().copies, w->Settings().guides, w->Settings().polarSnap, about.size(), popup, m_seam->texts.size()), "12 3 0 0 0 0 0");
 
     m_seam->answers = {B::Cancel, B::Ok};
@@ -177,20 +180,24 @@ void tst_Window::commands()
     // Fewer Copies are disabled at 24 and at 1.
     QStringList seen;
     const auto useMenu = [&](const QString &item) {
-        QTimer::singleShot(100, w.get(), [&, item] {
+        QTimer poll; // until the menu is up, however long that takes
+        poll.callOnTimeout([&] {
             auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-            for (QAction *action : menu ? menu->actions() : QList<QAction *>()) {
+            if (!menu)
+                return;
+            poll.stop();
+            for (QAction *action : menu->actions()) {
                 seen << action->text().remove('&') + (action->isEnabled() ? "" : " -");
                 if (action->menu() && action->text().startsWith("&Copies"))
                     for (QAction *count : action->menu()->actions())
                         if (count->text() == item)
                             count->trigger();
             }
-            if (menu)
-                menu->close();
+            menu->close();
         });
+        poll.start(20);
         QTest::mouseClick(w->windowHandle(), Qt::RightButton, {}, {5, 5}); // on the strip
-        QTRY_VERIFY(!QApplication::activePopupWidget());
+        QTRY_VERIFY(!poll.isActive() && !QApplication::activePopupWidget());
     };
     useMenu("24");
     useMenu("1");
