@@ -128,6 +128,19 @@ bool CDocumentManager::Open(const QString &path)
     return true;
 }
 
+void CDocumentManager::OpenDropped(const QStringList &files)
+{
+    if (files.isEmpty())
+        return;
+    Open(files.constFirst());
+    if (files.size() > 1)
+        CDialogSeam::Current().Message(&m_window, QMessageBox::Information, QCoreApplication::applicationName(),
+                                       QStringLiteral("%1 files were dropped; only the first, %2, was opened.")
+                                           .arg(files.size())
+                                           .arg(QFileInfo(files.constFirst()).fileName()),
+                                       QMessageBox::Ok);
+}
+
 void CDocumentManager::Restored()
 {
     m_fileName.clear();

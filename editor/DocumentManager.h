@@ -44,6 +44,8 @@ public:
     // Replaces the design with the file's, as one step that can be undone,
     // after asking about unexported changes. False when nothing changed.
     bool Open(const QString &path);
+    // Files dropped on the window: the first is opened, and a word said of the others.
+    void OpenDropped(const QStringList &files);
     // The design came back from a crash: it has no file.
     void Restored();
     // Asks whether to generate unexported changes first; false to stop.

@@ -1,6 +1,7 @@
 #include "editor/PatternDlg.h"
 
 #include "editor/Preview.h"
+#include "editor/SettingsFile.h"
 #include "editor/ScaleText.h"
 #include "export/DesignReader.h"
 #include "export/Recovery.h"
@@ -34,9 +35,6 @@ namespace {
 const QString BackgroundSection = QStringLiteral("Background");
 const QString ForegroundSection = QStringLiteral("Foreground");
 const QString SettingsSection = QStringLiteral("Settings");
-
-// Spokes of the polar guides and steps of polar snapping without copies.
-constexpr int DefaultSpokes = 12;
 
 // Size of the client area in dialog units; the control strip spans its width.
 constexpr int ClientWidthDlu = 320;
@@ -78,9 +76,10 @@ CPatternDlg::CPatternDlg(CRecoveryFile *recovery, QWidget *parent)
     : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       m_strip(*this), m_recovery(recovery), m_icon(Resources::AppIcon()),
+      m_options(*this, [this] { return IsBusy(); }),
       m_files(*this, m_document, [this] { return IsBusy(); }),
       m_edits({*this, m_document, m_selection, m_tools, [this] { return IsBusy(); },
-               [this] { return Spokes(); },
+               [this] { return m_options.Spokes(); },
                [this](ShapeList shapes, const QString &name) { return AddShapes(std::move(shapes), name); }})
 {
     setSizeGripEnabled(false);
@@ -123,6 +122,11 @@ void CPatternDlg::ConnectControls()
     connect(m_strip.polygon, &QRadioButton::clicked, this, [this] { m_edits.SetKind(CPolyStorage::TypeValue); });
     connect(m_strip.polyline, &QRadioButton::clicked, this, [this] { m_edits.SetKind(CLineStorage::TypeValue); });
     connect(&m_files, &CDocumentManager::RecentChanged, this, [this] { SaveSettings(); });
+    connect(&m_options, &COptions::ViewChanged, this, &CPatternDlg::ViewChanged);
+    connect(&m_options, &COptions::Changed, this, [this] {
+        TrackPointer(m_pointer); // snapping shows in the read-out
+        SaveSettings();
+    });
 }
 
 void CPatternDlg::ConnectDocument()
@@ -176,19 +180,6 @@ void CPatternDlg::CreateActions()
                   {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)},
                   &CPatternDlg::OnRedo);
     m_test = make(QStringLiteral("&Test"), {Qt::Key_F5}, &CPatternDlg::OnTest);
-    m_moreCopies = make(QStringLiteral("&More Copies"), {QKeySequence(Qt::CTRL | Qt::Key_Up)},
-                        [this] { SetCopies(m_settings.copies + 1); });
-    m_fewerCopies = make(QStringLiteral("&Fewer Copies"), {QKeySequence(Qt::CTRL | Qt::Key_Down)},
-                         [this] { SetCopies(m_settings.copies - 1); });
-    m_mirrorAction = make(QStringLiteral("M&irror Copies"), {QKeySequence(Qt::CTRL | Qt::Key_M)},
-                          &CPatternDlg::SetMirror);
-    m_guidesAction = make(QStringLiteral("Polar &Guides"), {QKeySequence(Qt::CTRL | Qt::Key_G)},
-                          &CPatternDlg::SetGuides);
-    m_snapAction = make(QStringLiteral("Polar &Snapping"), {QKeySequence(Qt::CTRL | Qt::Key_P)},
-                        &CPatternDlg::SetPolarSnapping);
-    m_cycleAction = make(QStringLiteral("C&ycle Colours"), {}, &CPatternDlg::SetCycleColours);
-    for (QAction *toggle : {m_mirrorAction, m_guidesAction, m_snapAction, m_cycleAction})
-        toggle->setCheckable(true);
 
     QUndoStack &stack = m_document.UndoStack();
     const auto follow = [](QAction *action, const QString &verb, const QString &what) {
@@ -217,13 +208,9 @@ void CPatternDlg::OnInitDialog()
     m_animating = false;
     m_strip.polygon->setChecked(true);
 
-    m_settings = CEditorSettings::Load(store);
+    m_options.Load(store);
     m_files.Load(store);
-    m_strip.scaleField->setText(FormatScaleField(m_settings.scale));
-    m_mirrorAction->setChecked(m_settings.mirror);
-    m_guidesAction->setChecked(m_settings.guides);
-    m_snapAction->setChecked(m_settings.polarSnap);
-    m_cycleAction->setChecked(m_settings.cycleColours);
+    m_strip.scaleField->setText(FormatScaleField(Scale()));
 
     m_strip.ShowBitmaps(QPixmap(Resources::GoBitmap()), QPixmap(Resources::SwatchesBitmap()));
     ViewChanged();
@@ -239,14 +226,10 @@ bool CPatternDlg::IsBusy() const
     return m_animating || m_tools.Active().IsBusy();
 }
 
-int CPatternDlg::Spokes() const
-{
-    return m_settings.copies > 1 ? m_settings.copies : DefaultSpokes;
-}
-
 CanvasView CPatternDlg::View() const
 {
-    return CanvasView{size(), m_settings.scale, 0.0, false, m_settings.guides ? Spokes() : 0};
+    const CEditorSettings &options = m_options.Values();
+    return CanvasView{size(), options.scale, 0.0, false, options.guides ? m_options.Spokes() : 0};
 }
 
 void CPatternDlg::ViewChanged()
@@ -259,7 +242,7 @@ void CPatternDlg::ViewChanged()
 void CPatternDlg::TrackPointer(std::optional<QPoint> pos)
 {
     m_pointer = pos;
-    update(m_readout.Track(pos, View(), m_settings.polarSnap, Spokes()));
+    update(m_readout.Track(pos, View(), m_options.Values().polarSnap, m_options.Spokes()));
 }
 
 std::unique_ptr<QMenu> CPatternDlg::CreateMenu()
@@ -277,19 +260,7 @@ std::unique_ptr<QMenu> CPatternDlg::CreateMenu()
     menu->addSeparator();
     m_edits.AddTo(*menu);
     menu->addSeparator();
-    QMenu *copies = menu->addMenu(QStringLiteral("&Copies Around the Centre: %1").arg(m_settings.copies));
-    auto *group = new QActionGroup(copies);
-    for (int n = MinCopies; n <= MaxCopies; ++n) {
-        QAction *item = copies->addAction(QString::number(n), this, [this, n] { SetCopies(n); });
-        item->setCheckable(true);
-        item->setChecked(n == m_settings.copies);
-        group->addAction(item);
-    }
-    m_moreCopies->setEnabled(m_settings.copies < MaxCopies);
-    m_fewerCopies->setEnabled(m_settings.copies > MinCopies);
-    menu->addActions({m_moreCopies, m_fewerCopies, m_mirrorAction, m_cycleAction});
-    menu->addSeparator();
-    menu->addActions({m_guidesAction, m_snapAction});
+    m_options.AddTo(*menu);
     return menu;
 }
 
@@ -325,9 +296,7 @@ void CPatternDlg::OnApplyScale()
         refusal = QStringLiteral("The scale is too close to zero: it must be at least 0.000001 "
                                  "or at most -0.000001.");
     if (refusal.isEmpty()) {
-        m_settings.scale = *typed;
-        ViewChanged();
-        SaveSettings();
+        m_options.SetScale(*typed);
     } else {
         Say(this, QMessageBox::Warning, refusal);
         m_strip.scaleField->setFocus();
@@ -403,53 +372,6 @@ void CPatternDlg::OfferRecovery()
     }
 }
 
-void CPatternDlg::SetCopies(int copies)
-{
-    if (IsBusy() || copies < MinCopies || copies > MaxCopies || copies == m_settings.copies)
-        return;
-    m_settings.copies = copies;
-    ViewChanged(); // the guides have a spoke per copy
-    SaveSettings();
-}
-
-void CPatternDlg::SetMirror(bool on)
-{
-    if (!IsBusy() && on != m_settings.mirror) {
-        m_settings.mirror = on;
-        SaveSettings();
-    }
-    m_mirrorAction->setChecked(m_settings.mirror);
-}
-
-void CPatternDlg::SetGuides(bool on)
-{
-    if (!IsBusy() && on != m_settings.guides) {
-        m_settings.guides = on;
-        ViewChanged();
-        SaveSettings();
-    }
-    m_guidesAction->setChecked(m_settings.guides);
-}
-
-void CPatternDlg::SetPolarSnapping(bool on)
-{
-    if (!IsBusy() && on != m_settings.polarSnap) {
-        m_settings.polarSnap = on;
-        TrackPointer(m_pointer);
-        SaveSettings();
-    }
-    m_snapAction->setChecked(m_settings.polarSnap);
-}
-
-void CPatternDlg::SetCycleColours(bool on)
-{
-    if (!IsBusy() && on != m_settings.cycleColours) {
-        m_settings.cycleColours = on;
-        SaveSettings();
-    }
-    m_cycleAction->setChecked(m_settings.cycleColours);
-}
-
 void CPatternDlg::OnBackgroundColours()
 {
     OpenPicker(*m_strip.background);
@@ -472,27 +394,14 @@ void CPatternDlg::OpenPicker(CColourComboBox &combo)
 
 bool CPatternDlg::SaveSettings(bool closing)
 {
-    for (;;) {
-        CSettingsStore store;
+    const auto fill = [this](CSettingsStore &store) {
         m_strip.background->SaveColours(store, BackgroundSection);
         m_strip.foreground->SaveColours(store, ForegroundSection);
-        m_settings.Save(store);
+        m_options.Save(store);
         m_files.Save(store);
-        try {
-            store.Save({BackgroundSection, ForegroundSection, SettingsSection, CDocumentManager::Section()});
-            return true;
-        } catch (const CFileException &e) {
-            const auto [other, label] = closing ? std::pair(QMessageBox::Discard, QStringLiteral("Close &Anyway"))
-                                                : std::pair(QMessageBox::Ignore, QStringLiteral("&Keep Editing"));
-            const auto answer = CDialogSeam::Current().Ask(
-                this, AppCaption(),
-                QStringLiteral("The settings could not be saved to %1:\n%2").arg(store.FileName(), e.Description()),
-                {{QMessageBox::Retry, QStringLiteral("&Try Again")}, {other, label}},
-                closing ? QMessageBox::NoButton : QMessageBox::Ignore);
-            if (answer != QMessageBox::Retry)
-                return false;
-        }
-    }
+    };
+    return WriteSettings(*this, fill, {BackgroundSection, ForegroundSection, SettingsSection, CDocumentManager::Section()},
+                         closing);
 }
 
 void CPatternDlg::reject()
@@ -607,10 +516,10 @@ CShapeEntry::Setup CPatternDlg::EntrySetup() const
     CShapeEntry::Setup setup;
     setup.type = PolygonChecked() ? CPolyStorage::TypeValue : CLineStorage::TypeValue;
     setup.view = View();
-    setup.copies = m_settings.copies;
-    setup.mirror = m_settings.mirror;
-    setup.polarSnap = m_settings.polarSnap;
-    setup.spokes = Spokes();
+    setup.copies = m_options.Values().copies;
+    setup.mirror = m_options.Values().mirror;
+    setup.polarSnap = m_options.Values().polarSnap;
+    setup.spokes = m_options.Spokes();
     return setup;
 }
 
@@ -622,8 +531,9 @@ std::pair<std::int32_t, std::int32_t> CPatternDlg::ShapeColours() const
 void CPatternDlg::EntryEnded(std::unique_ptr<CObjectStorage> shape)
 {
     if (shape) {
-        ShapeList shapes = MakeCopies(std::move(shape), m_settings.copies, m_settings.mirror);
-        if (m_settings.cycleColours)
+        const CEditorSettings &options = m_options.Values();
+        ShapeList shapes = MakeCopies(std::move(shape), options.copies, options.mirror);
+        if (options.cycleColours)
             CycleColours(shapes, ColourList(Background()), Background().SelectedIndex(),
                          ColourList(Foreground()), Foreground().SelectedIndex());
         AddShapes(std::move(shapes), QStringLiteral("Add shape"));
@@ -649,14 +559,7 @@ void CPatternDlg::dropEvent(QDropEvent *event)
         return;
     event->acceptProposedAction();
     // The question and the messages must not run inside the drag's own loop.
-    QMetaObject::invokeMethod(this, [this, files] {
-        m_files.Open(files.constFirst());
-        if (files.size() > 1)
-            Say(this, QMessageBox::Information,
-                QStringLiteral("%1 files were dropped; only the first, %2, was opened.")
-                    .arg(files.size())
-                    .arg(QFileInfo(files.constFirst()).fileName()));
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this, files] { m_files.OpenDropped(files); }, Qt::QueuedConnection);
 }
 
 bool CPatternDlg::event(QEvent *event)

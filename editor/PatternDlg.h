@@ -4,7 +4,7 @@
 #include "editor/ControlStrip.h"
 #include "editor/DocumentManager.h"
 #include "editor/EditCommands.h"
-#include "editor/EditorSettings.h"
+#include "editor/Options.h"
 #include "editor/Readout.h"
 #include "editor/Selection.h"
 #include "editor/ToolHost.h"
@@ -40,7 +40,7 @@ public:
     explicit CPatternDlg(CRecoveryFile *recovery = nullptr, QWidget *parent = nullptr);
     ~CPatternDlg() override;
 
-    double Scale() const { return m_settings.scale; }
+    double Scale() const { return m_options.Values().scale; }
     bool IsAnimating() const { return m_animating; }
     CDesignDocument &Document() override { return m_document; }
     const ShapeList &Shapes() const { return m_document.Shapes(); }
@@ -53,7 +53,8 @@ public:
     CColourComboBox &Foreground() const { return *m_strip.foreground; }
     QLineEdit &ScaleField() const { return *m_strip.scaleField; }
     bool PolygonChecked() const;
-    const CEditorSettings &Settings() const { return m_settings; }
+    COptions &Options() { return m_options; }
+    const CEditorSettings &Settings() const { return m_options.Values(); }
     // An entry, a drag or the Test animation is running: commands wait.
     bool IsBusy() const;
     // Time between two frames of the Test animation.
@@ -75,11 +76,6 @@ public slots:
     void OnTest();
     void OnUndo();
     void OnRedo();
-    void SetCopies(int copies);
-    void SetMirror(bool on);
-    void SetGuides(bool on);
-    void SetPolarSnapping(bool on);
-    void SetCycleColours(bool on);
     void OnBackgroundColours();
     void OnForegroundColours();
 
@@ -118,8 +114,7 @@ private:
     void OnInitDialog();
     // Adds shapes as one step, or says why a design file could not hold them.
     bool AddShapes(ShapeList shapes, const QString &name);
-    // Writes the settings file; at close until it is written or the user
-    // gives up on it. False when it was not written.
+    // Writes the settings file (see WriteSettings); false when it was not written.
     bool SaveSettings(bool closing = false);
     void ViewChanged();
     // The read-out follows the pointer, or its absence.
@@ -127,7 +122,6 @@ private:
     void Repaint(const QRegion &area);
     void OpenPicker(CColourComboBox &combo);
     void RunDeferredClose();
-    int Spokes() const;
 
     CControlStrip m_strip;
     CDesignDocument m_document;
@@ -135,7 +129,6 @@ private:
     CCanvasImage m_frames; // the preview's, so that the canvas outlives it
     CSelection m_selection{m_document};
     CRecoveryFile *m_recovery;
-    CEditorSettings m_settings;
     bool m_animating = false;
     bool m_closePending = false;
     bool m_swallowContextMenu = false;
@@ -147,6 +140,7 @@ private:
     // After the document's and the canvas's connections: they are told of
     // each change after the canvas.
     CToolManager m_tools{*this};
+    COptions m_options;
     CDocumentManager m_files;
     CEditCommands m_edits;
 
@@ -154,10 +148,4 @@ private:
     QAction *m_undo = nullptr;
     QAction *m_redo = nullptr;
     QAction *m_test = nullptr;
-    QAction *m_moreCopies = nullptr;
-    QAction *m_fewerCopies = nullptr;
-    QAction *m_mirrorAction = nullptr;
-    QAction *m_guidesAction = nullptr;
-    QAction *m_snapAction = nullptr;
-    QAction *m_cycleAction = nullptr;
 };

@@ -109,12 +109,12 @@ void tst_Window::settings()
     }
     // Written as soon as it changes; every setting and each colour list on
     // its own come back at the next start.
-    w->SetMirror(true);
+    w->Options().SetMirror(true);
     QVERIFY(ReadFileBytes(m_settings->IniFile()).contains("Mirror=1\nPolarSnap=0\nScale=2.500000\n"));
-    w->SetCopies(6);
-    w->SetGuides(true);
-    w->SetPolarSnapping(true);
-    w->SetCycleColours(true);
+    w->Options().SetCopies(6);
+    w->Options().SetGuides(true);
+    w->Options().SetPolarSnapping(true);
+    w->Options().SetCycleColours(true);
     w->Background().AddColour(0x123456);
     w->Foreground().RemoveAllColours();
     w->Foreground().AddColour(7);
@@ -214,9 +214,9 @@ void tst_Window::selecting()
     // A group of three (a triangle above the centre (240, 205) and its turns)
     // and a triangle alone; then select mode and each command on the selection.
     const Window w = Open();
-    w->SetCopies(3);
+    w->Options().SetCopies(3);
     Draw(*w, {{240, 120}, {260, 150}, {220, 150}});
-    w->SetCopies(1);
+    w->Options().SetCopies(1);
     Draw(*w, {{90, 290}, {110, 290}, {100, 310}});
     QTest::keyClick(w.get(), Qt::Key_S);
     QStringList log;
@@ -258,7 +258,7 @@ void tst_Window::selecting()
     w->Document().UndoStack().setIndex(2);   // back to the group as drawn
     click({240, 140});
     drag({240, 120}, {243, 98});             // a handle, to the grid point (240, 100)
-    w->SetPolarSnapping(true);
+    w->Options().SetPolarSnapping(true);
     drag({240, 130}, {272, 149});            // turned 30 degrees: 4 polar steps
     drag({276, 143}, {200, 200}, Qt::Key_Escape); // put back: no step
     const QStringList expected = {
@@ -307,7 +307,7 @@ void tst_Window::typing()
     QCOMPARE(readout({340, 205}), "r 100.0  a 90.0\u00B0");
     w->ScaleField().setText("2");
     w->OnApplyScale();
-    w->SetPolarSnapping(true);
+    w->Options().SetPolarSnapping(true);
     QCOMPARE(readout({233, 100}), "r 52.6  a 356.2\u00B0  \u2192 r 55.0  a 0.0\u00B0");
     QEvent leave(QEvent::Leave);
     QCoreApplication::sendEvent(w.get(), &leave);
