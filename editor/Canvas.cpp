@@ -130,11 +130,11 @@ void PaintUnderlay(QPainter &painter, const CanvasView &view)
 }
 
 void PaintShapesAt(QPainter &painter, const CanvasView &view, const ShapeList &shapes,
-                   const std::vector<std::size_t> &which, const QRect &area)
+                   const std::vector<std::size_t> &which, const QRegion &area)
 {
     const QPoint centre = CanvasCentre(view.client);
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setClipRect(area & CanvasRect(view.client));
+    painter.setClipRegion(area & CanvasRect(view.client));
     for (const std::size_t i : which)
         shapes[i]->Draw(painter, view.scale, view.rotation, centre.x(), centre.y());
 }

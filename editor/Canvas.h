@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QPoint>
 #include <QRect>
+#include <QRegion>
 #include <QSize>
 
 #include <optional>
@@ -63,7 +64,7 @@ void PaintCanvasInParallel(QImage &image, const CanvasView &view, const ShapeLis
 // within an area gives there exactly the pixels of a whole paint.
 void PaintUnderlay(QPainter &painter, const CanvasView &view);
 void PaintShapesAt(QPainter &painter, const CanvasView &view, const ShapeList &shapes,
-                   const std::vector<std::size_t> &which, const QRect &area);
+                   const std::vector<std::size_t> &which, const QRegion &area);
 void PaintDots(QPainter &painter, QSize client, const QRect &area);
 
 // Draws shapes [first, end) over a canvas PaintCanvas painted, with the dots

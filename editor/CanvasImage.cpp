@@ -185,25 +185,26 @@ QRegion CCanvasImage::Repaint(const ShapeList &shapes, QRegion area, bool below)
         PaintUnderlay(painter, m_view);
     }
     Settle(shapes);
-    // Each box is drawn again from the layer under it and the shapes that
-    // meet it, clipped to it.
-    const auto redraw = [&](QImage &image, const QImage &under, std::size_t first, std::size_t end,
-                            const QRect &box, bool dots) {
-        CopyArea(image, under, box);
+    // The area is drawn again from the layer under it and the shapes that
+    // meet it, each once, clipped to it.
+    const auto redraw = [&](QImage &image, const QImage &under, std::size_t first, std::size_t end, bool dots) {
+        QPainter painter(&image);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        for (const QRect &box : area)
+            painter.drawImage(box.topLeft(), under, box);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
         std::vector<std::size_t> meeting;
         for (std::size_t i = first; i < end; ++i)
-            if (m_bounds[i].intersects(box))
+            if (area.intersects(m_bounds[i]))
                 meeting.push_back(i);
-        QPainter painter(&image);
-        PaintShapesAt(painter, m_view, shapes, meeting, box);
+        PaintShapesAt(painter, m_view, shapes, meeting, area);
         if (dots)
-            PaintDots(painter, m_view.client, box);
+            for (const QRect &box : area)
+                PaintDots(painter, m_view.client, box);
     };
-    for (const QRect &box : area) {
-        if (below)
-            redraw(m_below, m_underlay, 0, m_split, box, false);
-        redraw(m_image, m_below, m_split, shapes.size(), box, !m_view.animating);
-    }
+    if (below)
+        redraw(m_below, m_underlay, 0, m_split, false);
+    redraw(m_image, m_below, m_split, shapes.size(), !m_view.animating);
     return area;
 }
 
