@@ -2,6 +2,7 @@
 // follows the pointer during an entry, and the right click that ends a shape,
 // each timed from the mouse event to the end of the paint it causes.
 #include "bench/BenchDesign.h"
+#include "bench/BenchWindow.h"
 
 #include "editor/PatternDlg.h"
 #include "export/Recovery.h"
@@ -21,81 +22,6 @@
 #include <memory>
 
 namespace {
-
-// The editor window, counting its paints.
-class CCountingDlg : public CPatternDlg
-{
-public:
-    using CPatternDlg::CPatternDlg;
-    int paints = 0;
-
-protected:
-    void paintEvent(QPaintEvent *event) override
-    {
-        CPatternDlg::paintEvent(event);
-        ++paints;
-    }
-};
-
-// Runs the event loop until the window has painted once more than before;
-// false when no paint came within a second.
-bool UntilPainted(CCountingDlg &window, int before)
-{
-    QElapsedTimer waited;
-    waited.start();
-    while (window.paints == before) {
-        if (waited.elapsed() > 1000)
-            return false;
-        QCoreApplication::processEvents();
-    }
-    return true;
-}
-
-// Processor time of this thread, in seconds: the part of a wait that is the
-// window's own work, and not other threads' or programs'.
-double ThreadSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
-// Lets every paint and event that is due run, outside the timing.
-void Settle()
-{
-    for (int i = 0; i < 5; ++i) {
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents();
-    }
-}
-
-// The window at BenchClient showing a design of the given size, its canvas
-// painted once.
-std::unique_ptr<CCountingDlg> OpenWindow(benchmark::State &state, int shapes,
-                                         CRecoveryFile *recovery = nullptr)
-{
-    auto window = std::make_unique<CCountingDlg>(recovery);
-    if (shapes > 0)
-        window->Document().AddShapes(MakeBenchDesign(shapes));
-    window->resize(BenchClient);
-    window->show();
-    if (!QTest::qWaitForWindowExposed(window.get()) || window->size() != BenchClient) {
-        state.SkipWithError("the window did not appear at its size");
-        return nullptr;
-    }
-    window->repaint(); // the canvas image of the whole design, made once
-    Settle();
-    if (recovery)
-        recovery->Flush();
-    return window;
-}
-
-void Move(CCountingDlg &window, QPoint pos)
-{
-    QMouseEvent move(QEvent::MouseMove, pos, window.mapToGlobal(pos), Qt::NoButton, Qt::NoButton,
-                     Qt::NoModifier);
-    QCoreApplication::sendEvent(&window, &move);
-}
 
 // The band of an entry follows the pointer: a move, and the paint it causes.
 // The pointer swings between two points, so every move changes the band.
@@ -171,8 +97,8 @@ void FinishShape(benchmark::State &state, int shapes, int copies, bool mirror, b
     auto window = OpenWindow(state, shapes, recovery.get());
     if (!window)
         return;
-    window->SetCopies(copies);
-    window->SetMirror(mirror);
+    window->Options().SetCopies(copies);
+    window->Options().SetMirror(mirror);
     Settle();
 
     const QPoint vertices[] = {{1060, 400}, {1160, 420}, {1100, 520}};

@@ -1,0 +1,75 @@
+#include "bench/BenchWindow.h"
+
+#include "bench/BenchDesign.h"
+#include "export/Recovery.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QMouseEvent>
+#include <QTest>
+
+#include <ctime>
+
+void CCountingDlg::paintEvent(QPaintEvent *event)
+{
+    CPatternDlg::paintEvent(event);
+    ++paints;
+}
+
+bool UntilPainted(CCountingDlg &window, int before)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (window.paints == before) {
+        if (waited.elapsed() > 1000)
+            return false;
+        QCoreApplication::processEvents();
+    }
+    return true;
+}
+
+double ThreadSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+void Settle()
+{
+    for (int i = 0; i < 5; ++i) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+}
+
+std::unique_ptr<CCountingDlg> OpenWindow(benchmark::State &state, ShapeList shapes,
+                                         CRecoveryFile *recovery)
+{
+    auto window = std::make_unique<CCountingDlg>(recovery);
+    window->Document().AddShapes(std::move(shapes));
+    window->resize(BenchClient);
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window.get()) || window->size() != BenchClient) {
+        state.SkipWithError("the window did not appear at its size");
+        return nullptr;
+    }
+    window->repaint(); // the canvas image of the whole design, made once
+    Settle();
+    if (recovery)
+        recovery->Flush();
+    return window;
+}
+
+std::unique_ptr<CCountingDlg> OpenWindow(benchmark::State &state, int shapes,
+                                         CRecoveryFile *recovery)
+{
+    return OpenWindow(state, shapes > 0 ? MakeBenchDesign(shapes) : ShapeList(), recovery);
+}
+
+void Move(CCountingDlg &window, QPoint pos, Qt::MouseButtons buttons)
+{
+    QMouseEvent move(QEvent::MouseMove, pos, window.mapToGlobal(pos), Qt::NoButton, buttons,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &move);
+}

@@ -1,0 +1,220 @@
+// Editing a large design in the window at 1920 x 1080: undo and redo, the
+// commands on a selected shape near the top and deep in the design, a drag,
+// and the click that picks a shape; each timed from the key or pointer event
+// to the end of the paint it causes.
+#include "bench/BenchDesign.h"
+#include "bench/BenchWindow.h"
+#include "bench/GoalReport.h"
+
+#include "editor/Picking.h"
+#include "palette/ColourComboBox.h"
+
+#include <QMouseEvent>
+#include <QTest>
+
+#include <chrono>
+#include <functional>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The event's work to the end of the paint it causes, in seconds; a
+// negative time when nothing was painted.
+double Timed(CCountingDlg &window, const std::function<void()> &event)
+{
+    Settle();
+    const int before = window.paints;
+    const auto start = Clock::now();
+    event();
+    if (!UntilPainted(window, before))
+        return -1.0;
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Each iteration times one key (or event), then puts the design back untimed.
+void TimeEach(benchmark::State &state, CCountingDlg &window, const std::function<void()> &timed,
+              const std::function<void()> &back)
+{
+    for (auto _ : state) {
+        const double seconds = Timed(window, timed);
+        if (seconds < 0) {
+            state.SkipWithError("nothing was painted");
+            return;
+        }
+        state.SetIterationTime(seconds);
+        back();
+        Settle();
+    }
+}
+
+void Key(CCountingDlg &window, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QTest::keyClick(&window, key, modifiers);
+}
+
+// The window in select mode with the shape at place selected.
+std::unique_ptr<CCountingDlg> Selecting(benchmark::State &state, int shapes, int place)
+{
+    auto window = OpenWindow(state, shapes);
+    if (window) {
+        window->Tools().SetSelecting(true);
+        window->Selection().Set({place});
+        Settle();
+    }
+    return window;
+}
+
+// Among shapes [first, first + 100), the one whose drawn box is nearest to a
+// tenth of the canvas.
+int TenthOfTheCanvas(CCountingDlg &window, int first)
+{
+    const CanvasView view = window.View();
+    const double tenth = CanvasRect(view.client).width() * CanvasRect(view.client).height() / 10.0;
+    int best = first;
+    double nearest = 1e300;
+    const QPoint centre = CanvasCentre(view.client);
+    for (int i = first; i < first + 100; ++i) {
+        const QRect box = window.Shapes()[static_cast<std::size_t>(i)]->DrawnBounds(view.scale, 0, centre.x(), centre.y());
+        const double off = std::abs(box.width() * box.height() - tenth);
+        if (off < nearest) {
+            nearest = off;
+            best = i;
+        }
+    }
+    return best;
+}
+
+constexpr int Top = LargeDesign - 50; // one of the 100 shapes on top
+
+// The last step: one more 49-vertex shape.
+void AddOne(CCountingDlg &window)
+{
+    window.Document().AddShapes(MakeBenchDesign(1, 99));
+}
+
+void BM_EditUndo(benchmark::State &state)
+{
+    auto window = OpenWindow(state, LargeDesign);
+    if (!window)
+        return;
+    AddOne(*window);
+    TimeEach(state, *window, [&] { Key(*window, Qt::Key_Z, Qt::ControlModifier); },
+             [&] { Key(*window, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier); });
+}
+
+void BM_EditRedo(benchmark::State &state)
+{
+    auto window = OpenWindow(state, LargeDesign);
+    if (!window)
+        return;
+    AddOne(*window);
+    Key(*window, Qt::Key_Z, Qt::ControlModifier);
+    TimeEach(state, *window, [&] { Key(*window, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier); },
+             [&] { Key(*window, Qt::Key_Z, Qt::ControlModifier); });
+}
+
+void EditKey(benchmark::State &state, int place, Qt::Key key, Qt::KeyboardModifiers modifiers)
+{
+    auto window = Selecting(state, LargeDesign, place);
+    if (!window)
+        return;
+    TimeEach(state, *window, [&] { Key(*window, key, modifiers); }, [&] {
+        Key(*window, Qt::Key_Z, Qt::ControlModifier);
+        window->Selection().Set({place});
+    });
+}
+
+void BM_EditDeleteTop(benchmark::State &state)
+{
+    EditKey(state, Top, Qt::Key_Delete, Qt::NoModifier);
+}
+
+void BM_EditTurnTop(benchmark::State &state)
+{
+    EditKey(state, Top, Qt::Key_Right, Qt::ControlModifier);
+}
+
+void BM_EditColourTop(benchmark::State &state)
+{
+    auto window = Selecting(state, LargeDesign, Top);
+    if (!window)
+        return;
+    int colour = 0;
+    TimeEach(state, *window, [&] { emit window->Background().activated(++colour % 2 + 1); }, [] {});
+}
+
+// Deep in the design, a shape whose box is a tenth of the canvas; against a
+// repaint of the whole canvas (the guides shown or hidden).
+void BM_EditTurnDeep(benchmark::State &state)
+{
+    auto window = OpenWindow(state, LargeDesign);
+    if (!window)
+        return;
+    const int deep = TenthOfTheCanvas(*window, 100);
+    window->Tools().SetSelecting(true);
+    window->Selection().Set({deep});
+    TimeEach(state, *window, [&] { Key(*window, Qt::Key_Right, Qt::ControlModifier); }, [&] {
+        Key(*window, Qt::Key_Z, Qt::ControlModifier);
+    });
+}
+
+void BM_WholeRepaint(benchmark::State &state)
+{
+    auto window = OpenWindow(state, LargeDesign);
+    if (!window)
+        return;
+    bool guides = false;
+    TimeEach(state, *window, [&] { window->Options().SetGuides(guides = !guides); }, [] {});
+}
+
+// A pointer move while a vertex of a shape near the top is dragged.
+void BM_EditDragTop(benchmark::State &state)
+{
+    auto window = Selecting(state, LargeDesign, Top);
+    if (!window)
+        return;
+    const QPoint handle = DrawnPoints(*window->Shapes()[Top], window->View())[0];
+    QTest::mousePress(window.get(), Qt::LeftButton, {}, handle);
+    bool swing = false;
+    TimeEach(state, *window, [&] { Move(*window, handle + ((swing = !swing) ? QPoint(20, 20) : QPoint(-20, 10)), Qt::LeftButton); },
+             [] {});
+    QTest::mouseRelease(window.get(), Qt::LeftButton, {}, handle);
+}
+
+// The click that picks a shape in the middle of the design, to its outline.
+void PickClick(benchmark::State &state, int shapes)
+{
+    auto window = OpenWindow(state, shapes);
+    if (!window)
+        return;
+    window->Tools().SetSelecting(true);
+    const QPoint at = CanvasCentre(window->View().client) + QPoint(37, 23);
+    TimeEach(state, *window, [&] { QTest::mouseClick(window.get(), Qt::LeftButton, {}, at); },
+             [&] { window->Selection().Clear(); });
+    state.counters["picked"] = window->Selection().IsEmpty() ? -1 : window->Selection().Shapes().first();
+}
+
+void BM_PickClick(benchmark::State &state)
+{
+    PickClick(state, LargeDesign);
+}
+
+void BM_PickClickLargest(benchmark::State &state)
+{
+    PickClick(state, 65535);
+}
+
+#define EDIT_BENCHMARK(name) BENCHMARK(name)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20)->Apply(Repeated)
+EDIT_BENCHMARK(BM_EditUndo);
+EDIT_BENCHMARK(BM_EditRedo);
+EDIT_BENCHMARK(BM_EditDeleteTop);
+EDIT_BENCHMARK(BM_EditTurnTop);
+EDIT_BENCHMARK(BM_EditColourTop);
+EDIT_BENCHMARK(BM_EditTurnDeep);
+EDIT_BENCHMARK(BM_WholeRepaint);
+EDIT_BENCHMARK(BM_EditDragTop);
+EDIT_BENCHMARK(BM_PickClick);
+BENCHMARK(BM_PickClickLargest)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+
+} // namespace
