@@ -16,6 +16,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -207,24 +208,89 @@ void tst_Window::openAndClose()
     QCOMPARE(w->Shapes()[0]->Points()[0].radius, 55.0);
 }
 
+namespace {
+
+// The design's records, as a file holds them: what a replay must give back.
+QByteArray Records(const ShapeList &shapes)
+{
+    QByteArray bytes;
+    for (const auto &shape : shapes)
+        shape->AppendRecord(bytes);
+    return bytes;
+}
+
+} // namespace
+
 void tst_Window::recovery()
 {
-    auto first = std::make_unique<CRecoveryFile>();
-    Window w = Open(first.get());
+    // A small disk, full for one of the restores below.
+    CSmallDisk disk(File("state"));
+    const QString state = File("state/Marbrel/vortigram/");
+    const QString asked = "Vortigram did not end normally while a design of 1 shape was being edited. Restore that design?";
+    const QRegularExpression stamp("\\d{8}-\\d{6}");
+    const auto listing = [&] { return QDir(state).entryList(QDir::Files).join(' ').replace(stamp, "T"); };
+    auto run = std::make_unique<CRecoveryFile>();
+    Window w = Open(run.get());
     Draw(*w, {{240, 150}, {280, 150}});
-    first->Flush();
-    ExportDesign(File("d.jvf"), w->Shapes());
-    QCOMPARE(ReadFileBytes(first->FileName()), ReadFileBytes(File("d.jvf")));
-    CRecoveryFile second; // a second program running at once
-    QVERIFY(second.Orphans().isEmpty() && second.FileName() != first->FileName());
-    w.reset(); // the first program dies: its copy stays, its lock goes
-    first.reset();
-    m_seam->answers = {B::Yes, B::Discard};
-    w = Open(&second);
-    w->OfferRecovery();
-    const QDir state(File("state/Marbrel/vortigram"));
-    QCOMPARE(Str(w->Shapes().size(), w->Document().IsModified(), state.entryList({"*.jvf"})), "1 1 design-2.jvf");
-    QVERIFY(w->close() && state.entryList({"*.jvf"}).isEmpty());
+    Draw(*w, {{240, 150}, {200, 150}});
+    // A crash after an undo restores what the user saw.
+    w->OnUndo();
+    const QByteArray seen = Records(w->Shapes());
+    // A second program running at once is offered nothing of the first.
+    auto second = std::make_unique<CRecoveryFile>();
+    QVERIFY(second->Orphans().empty());
+    // The first program dies: its copy stays.
+    w.reset();
+    run = std::move(second);
+    // Each run: its answer, what it does before it dies (c clear, d draw), what it was asked, the folder.
+    const QString full = disk.Why().isEmpty() ? asked + "|The recovery copy could not be written: No space left on device.|" : "";
+    const struct { B::StandardButton answer; char then; QString said, folder; } runs[] = {
+        // Restored, first onto a full disk: the old copy goes only once this run's own holds the design.
+        {B::Yes, 'c', full + asked, "design-2.journal design-2.lock"},
+        // The run before cleared its design: nothing to offer, and the copy goes.
+        {B::No, 'd', "", "design-1.lock"},
+        // No: the copy goes for good.
+        {B::No, ' ', asked, "design-2.lock"}};
+    for (const auto &r : runs) {
+        m_seam->texts.clear();
+        // Ok answers the message and the Clear question.
+        m_seam->answers = {r.answer, B::Ok, r.answer, B::Ok};
+        w = Open(run.get());
+        if (!full.isEmpty() && r.then == 'c') {
+            disk.Fill(0);
+            w->OfferRecovery();
+            disk.Fill(500000);
+        }
+        w->OfferRecovery();
+        QCOMPARE(Str(m_seam->texts.join('|'), listing()), Str(r.said, r.folder));
+        if (r.answer == B::Yes)
+            QVERIFY(Records(w->Shapes()) == seen && w->Document().IsModified() && w->Document().UndoStack().undoText() == "Restore design");
+        if (r.then == 'c')
+            w->OnClear();
+        if (r.then == 'd')
+            Draw(*w, {{240, 150}, {280, 150}});
+        w.reset();
+        run = std::make_unique<CRecoveryFile>();
+    }
+    // Copies that cannot be restored: no journal (set aside), unreadable (kept).
+    WriteFileBytes(state + "design-5.journal", "not a journal");
+    WriteFileBytes(state + "design-6.journal", "");
+    QFile::setPermissions(state + "design-6.journal", {});
+    // Nobody may claim the copies, and reach them.
+    QFile::setPermissions(state, QFile::Permissions(0x7777));
+    QFile::setPermissions(File(""), QFile::Permissions(0x7711));
+    m_seam->texts.clear();
+    {
+        CUnprivileged user;
+        w = Open(run.get());
+        w->OfferRecovery();
+        w.reset();
+    }
+    QCOMPARE(m_seam->texts.join('|').replace(stamp, "T").replace(state, "/"),
+             "The recovery copy /design-5.journal cannot be restored.\nByte 0: the file does not begin with the recovery journal's mark 56 4A 4E 4C.\n"
+             "It was renamed to /damaged-T-design-5.journal.|"
+             "The recovery copy /design-6.journal cannot be read: Permission denied.\nIt stays, to be offered again at the next start.");
+    QCOMPARE(listing(), "damaged-T-design-5.journal design-1.lock design-6.journal");
 }
 
 void tst_Window::colourLists()
