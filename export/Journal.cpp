@@ -12,6 +12,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <numeric>
 #include <string>
 #include <utility>
 
@@ -72,41 +73,41 @@ std::uint32_t Checksum(std::uint32_t crc, const char *data, std::size_t size)
 }
 
 // The list operations of the document, for any list: the writer keeps the
-// design's records in one, replay its shapes. Places are checked first.
+// design's records in one, replay the order of its shapes. Places are
+// checked first. Only what lies between the first place and end moves, in
+// whole runs.
 
-template <typename T> std::vector<T> TakeOut(std::vector<T> &list, const Places &places)
+// Takes the items at places (below end) out: the others close up, and the
+// last places.size() slots before end are left over.
+template <typename T>
+std::vector<T> TakeOut(std::vector<T> &list, const Places &places, std::size_t end)
 {
     std::vector<T> taken;
     taken.reserve(static_cast<std::size_t>(places.size()));
-    if (places.isEmpty())
-        return taken;
-    auto kept = static_cast<std::size_t>(places.first());
-    qsizetype next = 0;
-    for (std::size_t i = kept; i < list.size(); ++i) {
-        if (next < places.size() && static_cast<std::size_t>(places[next]) == i) {
-            taken.push_back(std::move(list[i]));
-            ++next;
-        } else {
-            list[kept++] = std::move(list[i]);
-        }
+    auto kept = list.begin() + (places.isEmpty() ? 0 : places.first());
+    for (qsizetype i = 0; i < places.size(); ++i) {
+        const auto place = list.begin() + places[i];
+        taken.push_back(std::move(*place));
+        const auto next = i + 1 < places.size() ? list.begin() + places[i + 1]
+                                                : list.begin() + static_cast<std::ptrdiff_t>(end);
+        kept = std::move(place + 1, next, kept);
     }
-    list.resize(kept);
     return taken;
 }
 
-template <typename T> void PutIn(std::vector<T> &list, const Places &places, std::vector<T> items)
+// Puts items in at places (below end), into the items.size() slots left over
+// before end: the others make room.
+template <typename T>
+void PutIn(std::vector<T> &list, const Places &places, std::vector<T> items, std::size_t end)
 {
-    if (places.isEmpty())
-        return;
-    std::size_t from = list.size();
-    list.resize(list.size() + items.size());
-    std::size_t next = items.size();
-    // From the back, so that only the shapes after the first place move.
-    for (std::size_t i = list.size(); i-- > static_cast<std::size_t>(places.first());) {
-        if (next > 0 && static_cast<std::size_t>(places[static_cast<qsizetype>(next - 1)]) == i)
-            list[i] = std::move(items[--next]);
-        else
-            list[i] = std::move(list[--from]);
+    auto from = list.begin() + static_cast<std::ptrdiff_t>(end - items.size());
+    auto to = list.begin() + static_cast<std::ptrdiff_t>(end);
+    for (qsizetype i = places.size(); i-- > 0;) {
+        const auto place = list.begin() + places[i];
+        const auto count = to - place - 1;
+        to = std::move_backward(from - count, from, to) - 1;
+        from -= count;
+        *to = std::move(items[static_cast<std::size_t>(i)]);
     }
 }
 
@@ -187,17 +188,23 @@ void ApplyEdit(std::vector<T> &list, JournalKind kind, const Places &places, con
         list.resize(list.size() - count);
         break;
     case JournalKind::Remove:
-        TakeOut(list, places);
+        TakeOut(list, places, list.size());
+        list.resize(list.size() - static_cast<std::size_t>(places.size()));
         break;
     case JournalKind::Insert:
-        PutIn(list, places, std::move(items));
+        list.resize(list.size() + items.size());
+        PutIn(list, places, std::move(items), list.size());
         break;
     case JournalKind::Change:
         for (qsizetype i = 0; i < places.size(); ++i)
             list[static_cast<std::size_t>(places[i])] = std::move(items[static_cast<std::size_t>(i)]);
         break;
     case JournalKind::Move:
-        PutIn(list, to, TakeOut(list, places));
+        if (!places.isEmpty()) {
+            // The shapes after the last place either list names stay put.
+            const auto end = static_cast<std::size_t>(std::max(places.last(), to.last())) + 1;
+            PutIn(list, to, TakeOut(list, places, end), end);
+        }
         break;
     }
 }
@@ -214,14 +221,17 @@ public:
     ShapeList Run()
     {
         ReadHeader();
-        ShapeList shapes;
         for (m_entry = 1; NextEntry(); ++m_entry) {
             if (m_entry == 1 && m_kind != JournalKind::Design)
                 Fail("the journal does not begin with the design it started from.");
-            ApplyEntry(shapes);
+            ApplyEntry();
         }
         if (m_entry == 1)
             Fail("the journal's first entry, the design it started from, is incomplete or damaged.");
+        ShapeList shapes;
+        shapes.reserve(m_order.size());
+        for (const std::uint32_t index : m_order)
+            shapes.push_back(std::move(m_pool[index]));
         return shapes;
     }
 
@@ -266,7 +276,7 @@ private:
         return true;
     }
 
-    void ApplyEntry(ShapeList &shapes)
+    void ApplyEntry()
     {
         m_read = 0;
         Places places, to;
@@ -283,13 +293,20 @@ private:
             items = TakeShapes();
         else if (m_read != m_payload.size())
             Fail("it goes on for " + to_string(m_payload.size() - m_read) + " bytes after its end.");
-        std::size_t size = shapes.size();
+        std::size_t size = m_order.size();
         if (const std::string why = CheckEdit(m_kind, places, to, count, items.size(), size); !why.empty())
             Fail(why);
         if (size > MaxDesignShapes)
             Fail("it takes the design to " + to_string(size) +
                  " shapes; a design file holds at most 65535.");
-        ApplyEdit(shapes, m_kind, places, to, count, std::move(items));
+        // A whole design leaves every earlier shape out.
+        if (m_kind == JournalKind::Design)
+            m_pool.clear();
+        std::vector<std::uint32_t> added(items.size());
+        std::iota(added.begin(), added.end(), static_cast<std::uint32_t>(m_pool.size()));
+        m_pool.insert(m_pool.end(), std::make_move_iterator(items.begin()),
+                      std::make_move_iterator(items.end()));
+        ApplyEdit(m_order, m_kind, places, to, count, std::move(added));
     }
 
     std::uint32_t TakeU32()
@@ -351,6 +368,10 @@ private:
     }
 
     QIODevice &m_in;
+    // The shapes read since the last whole design, and the design's order of
+    // them: plain indices shift as one memmove, owning pointers one by one.
+    ShapeList m_pool;
+    std::vector<std::uint32_t> m_order;
     std::uint64_t m_offset = 0;
     std::uint64_t m_start = 0;
     int m_entry = 0;
