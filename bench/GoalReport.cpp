@@ -243,7 +243,7 @@ Goal JournalBytesGoal(const char *what, const char *benchmark)
                 if (!bytes || !ratio || !syncs)
                     return false;
                 figure = Format("%.0f bytes", *bytes) + Format(" = %.2f x the record", *ratio) +
-                         Format("; %.0f syncs", *syncs);
+                         Format("; syncs: %.0f", *syncs);
                 met = *ratio <= 2.0;
                 return true;
             }};
