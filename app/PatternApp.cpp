@@ -20,7 +20,7 @@ bool CPatternApp::InitInstance(const QString &file)
     // A design lost in a crash first; a file asked for then asks about it.
     dialog.OfferRecovery();
     if (!file.isEmpty())
-        dialog.OpenDesign(file);
+        dialog.Files().Open(file);
     dialog.exec(); // however it ended, the program ends with it
     return false;
 }

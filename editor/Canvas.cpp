@@ -81,6 +81,21 @@ void PaintGuides(QPainter &painter, const QRect &canvas, QPoint centre, int spok
     }
 }
 
+// Below this many shapes a second thread costs more than it saves.
+constexpr std::size_t ShapesPerThread = 32;
+
+void PaintShapes(QPainter &painter, const CanvasView &view, const ShapeList &shapes,
+                 std::size_t first, std::size_t end)
+{
+    const QPoint centre = CanvasCentre(view.client);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setClipRect(CanvasRect(view.client));
+    for (std::size_t i = first; i < end; ++i)
+        shapes[i]->Draw(painter, view.scale, view.rotation, centre.x(), centre.y());
+}
+
+} // namespace
+
 // The dots of the grid that lie in area.
 void PaintDots(QPainter &painter, QSize client, const QRect &area)
 {
@@ -101,10 +116,6 @@ void PaintDots(QPainter &painter, QSize client, const QRect &area)
     painter.drawPoints(dots.data(), static_cast<int>(dots.size()));
 }
 
-// Below this many shapes a second thread costs more than it saves.
-constexpr std::size_t ShapesPerThread = 32;
-
-// The background, axes and guides, with the clip the whole canvas paint keeps.
 void PaintUnderlay(QPainter &painter, const CanvasView &view)
 {
     const QRect canvas = CanvasRect(view.client);
@@ -118,17 +129,15 @@ void PaintUnderlay(QPainter &painter, const CanvasView &view)
     }
 }
 
-void PaintShapes(QPainter &painter, const CanvasView &view, const ShapeList &shapes,
-                 std::size_t first, std::size_t end)
+void PaintShapesAt(QPainter &painter, const CanvasView &view, const ShapeList &shapes,
+                   const std::vector<std::size_t> &which, const QRect &area)
 {
     const QPoint centre = CanvasCentre(view.client);
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setClipRect(CanvasRect(view.client));
-    for (std::size_t i = first; i < end; ++i)
+    painter.setClipRect(area & CanvasRect(view.client));
+    for (const std::size_t i : which)
         shapes[i]->Draw(painter, view.scale, view.rotation, centre.x(), centre.y());
 }
-
-} // namespace
 
 void PaintCanvas(QPainter &painter, const CanvasView &view, const ShapeList &shapes)
 {
@@ -144,19 +153,23 @@ void PaintCanvas(QPainter &painter, const CanvasView &view, const ShapeList &sha
 
 void PaintCanvasInParallel(QImage &image, const CanvasView &view, const ShapeList &shapes)
 {
+    PaintCanvasInParallel(image, view, shapes, shapes.size(), !view.animating);
+}
+
+void PaintCanvasInParallel(QImage &image, const CanvasView &view, const ShapeList &shapes,
+                           std::size_t count, bool dots)
+{
     const std::size_t threads = std::clamp<std::size_t>(
-        shapes.size() / ShapesPerThread, 1, static_cast<std::size_t>(QThread::idealThreadCount()));
-    if (threads == 1 || CanvasRect(view.client).isEmpty()) {
-        QPainter painter(&image);
-        PaintCanvas(painter, view, shapes);
+        count / ShapesPerThread, 1, static_cast<std::size_t>(QThread::idealThreadCount()));
+    if (CanvasRect(view.client).isEmpty())
         return;
-    }
-    // Each thread draws a run of the shapes, the later runs on layers of
-    // their own, transparent where they draw nothing. Every drawing is opaque,
-    // so laying the layers over each other in order gives the very pixels of
-    // drawing the runs one after another. (Bands of rows would not: a line
-    // cut at a band's edge is stepped from a rounded start and can move a pixel.)
-    const auto runEnd = [&](std::size_t run) { return shapes.size() * run / threads; };
+    // Each helper thread draws a run of the shapes, the later runs on layers
+    // of their own, transparent where they draw nothing. Every drawing is
+    // opaque, so laying the layers over each other in order gives the very
+    // pixels of drawing the runs one after another. (Bands of rows would not:
+    // a line cut at a band's edge is stepped from a rounded start and can
+    // move a pixel.)
+    const auto runEnd = [&](std::size_t run) { return count * run / threads; };
     std::vector<QImage> layers(threads - 1);
     std::vector<std::thread> helpers;
     for (std::size_t run = 1; run < threads; ++run) {
@@ -175,7 +188,7 @@ void PaintCanvasInParallel(QImage &image, const CanvasView &view, const ShapeLis
         helpers[run - 1].join();
         painter.drawImage(0, 0, layers[run - 1]);
     }
-    if (!view.animating)
+    if (dots)
         PaintDots(painter, view.client, CanvasRect(view.client));
 }
 

@@ -9,6 +9,7 @@
 #include <QSize>
 
 #include <optional>
+#include <vector>
 
 class QImage;
 class QPainter;
@@ -52,6 +53,18 @@ void PaintCanvas(QPainter &painter, const CanvasView &view, const ShapeList &sha
 // The same on an image, the shapes shared out among the processor's cores;
 // the pixels are those of PaintCanvas.
 void PaintCanvasInParallel(QImage &image, const CanvasView &view, const ShapeList &shapes);
+// The same with only the first count shapes, and the dots or not.
+void PaintCanvasInParallel(QImage &image, const CanvasView &view, const ShapeList &shapes,
+                           std::size_t count, bool dots);
+
+// The layers of a canvas, for painting parts of it again: the background,
+// axes and guides (with the clip of a whole paint); the given shapes, in that
+// order, within area; the dots of the grid that lie in area. A shape drawn
+// within an area gives there exactly the pixels of a whole paint.
+void PaintUnderlay(QPainter &painter, const CanvasView &view);
+void PaintShapesAt(QPainter &painter, const CanvasView &view, const ShapeList &shapes,
+                   const std::vector<std::size_t> &which, const QRect &area);
+void PaintDots(QPainter &painter, QSize client, const QRect &area);
 
 // Draws shapes [first, end) over a canvas PaintCanvas painted, with the dots
 // put back on top of them; returns the pixels that may have changed.

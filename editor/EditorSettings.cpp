@@ -36,6 +36,7 @@ CEditorSettings CEditorSettings::Load(const CSettingsStore &store)
     settings.mirror = ReadFlag(store, QStringLiteral("Mirror"));
     settings.guides = ReadFlag(store, QStringLiteral("Guides"));
     settings.polarSnap = ReadFlag(store, QStringLiteral("PolarSnap"));
+    settings.cycleColours = ReadFlag(store, QStringLiteral("CycleColours"));
     return settings;
 }
 
@@ -49,4 +50,5 @@ void CEditorSettings::Save(CSettingsStore &store) const
     WriteFlag(store, QStringLiteral("Mirror"), mirror);
     WriteFlag(store, QStringLiteral("Guides"), guides);
     WriteFlag(store, QStringLiteral("PolarSnap"), polarSnap);
+    WriteFlag(store, QStringLiteral("CycleColours"), cycleColours);
 }

@@ -11,6 +11,7 @@ struct CEditorSettings
     bool mirror = false;
     bool guides = false;
     bool polarSnap = false;
+    bool cycleColours = false; // copies step through the colour lists
 
     // A missing or damaged value gives its default; so does a scale that
     // cannot be used. The scale is the leading number of its text.

@@ -3,7 +3,6 @@
 #include "editor/Preview.h"
 #include "editor/RecoveryPrompt.h"
 #include "editor/ScaleText.h"
-#include "export/DesignFile.h"
 #include "export/DesignReader.h"
 #include "export/Recovery.h"
 #include "model/Copies.h"
@@ -29,42 +28,49 @@
 #include <QRadioButton>
 
 #include <cmath>
-#include <new>
 #include <utility>
 
 namespace {
 
 const QString BackgroundSection = QStringLiteral("Background");
 const QString ForegroundSection = QStringLiteral("Foreground");
+const QString SettingsSection = QStringLiteral("Settings");
 
 // Spokes of the polar guides and steps of polar snapping without copies.
 constexpr int DefaultSpokes = 12;
 
-// Size of the client area in dialog units.
+// Size of the client area in dialog units; the control strip spans its width.
 constexpr int ClientWidthDlu = 320;
 constexpr int ClientHeightDlu = 222;
+// The smallest canvas a window keeps below the strip.
+constexpr int SmallestCanvas = 50;
 
 QString AppCaption()
 {
     return QCoreApplication::applicationName();
 }
 
-void Warn(QWidget *parent, const QString &text)
+void Say(QWidget *parent, QMessageBox::Icon icon, const QString &text)
 {
-    CDialogSeam::Current().Message(parent, QMessageBox::Warning, AppCaption(), text,
-                                   QMessageBox::Ok);
+    CDialogSeam::Current().Message(parent, icon, AppCaption(), text, QMessageBox::Ok);
 }
 
-// The one local design file a drag carries, if that is what it carries.
-QString DroppedDesign(const QMimeData *data)
+QList<std::int32_t> ColourList(const CColourComboBox &list)
 {
-    const QList<QUrl> urls = data->urls();
-    if (urls.size() != 1 || !urls.constFirst().isLocalFile())
-        return QString();
-    const QString path = urls.constFirst().toLocalFile();
-    return QFileInfo(path).suffix().compare(QStringLiteral("jvf"), Qt::CaseInsensitive) == 0
-               ? path
-               : QString();
+    QList<std::int32_t> colours;
+    for (int i = 0; i < list.ColourCount(); ++i)
+        colours << list.ColourAt(i);
+    return colours;
+}
+
+// The local files a drag carries.
+QStringList DroppedFiles(const QMimeData *data)
+{
+    QStringList files;
+    for (const QUrl &url : data->urls())
+        if (url.isLocalFile())
+            files << url.toLocalFile();
+    return files;
 }
 
 } // namespace
@@ -72,31 +78,26 @@ QString DroppedDesign(const QMimeData *data)
 CPatternDlg::CPatternDlg(CRecoveryFile *recovery, QWidget *parent)
     : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      m_strip(*this), m_recovery(recovery), m_icon(Resources::AppIcon())
+      m_strip(*this), m_recovery(recovery), m_icon(Resources::AppIcon()),
+      m_files(*this, m_document, [this] { return IsBusy(); }),
+      m_edits({*this, m_document, m_selection, m_tools, [this] { return IsBusy(); },
+               [this] { return Spokes(); },
+               [this](ShapeList shapes, const QString &name) { return AddShapes(std::move(shapes), name); }})
 {
-    setWindowTitle(QStringLiteral("Vortigram"));
     setSizeGripEnabled(false);
     setAcceptDrops(true);
+    // The pointer's read-out and an entry's band follow every move.
+    setMouseTracking(true);
     // A click on the canvas takes the keys from the Scale field, whose own
     // undo would otherwise keep Ctrl+Z from the design.
     setFocusPolicy(Qt::ClickFocus);
     resize(DluToPixelsX(ClientWidthDlu), DluToPixelsY(ClientHeightDlu));
+    // Never narrower than the control strip, so that every control shows.
+    setMinimumSize(DluToPixelsX(ClientWidthDlu), StripHeight + SmallestCanvas);
     ConnectControls();
     CreateActions();
     OnInitDialog();
-
-    connect(&m_document, &CDesignDocument::ShapesAppended, this, [this](int first) {
-        update(m_canvas.Append(m_document.Shapes(), static_cast<std::size_t>(first)));
-    });
-    const auto repaintAll = [this] {
-        m_canvas.Invalidate();
-        update(CanvasRect(size()));
-    };
-    connect(&m_document, &CDesignDocument::ShapesReset, this, repaintAll);
-    connect(&m_document, &CDesignDocument::ShapesRemoved, this, repaintAll);
-    connect(&m_document, &CDesignDocument::ShapesInserted, this, repaintAll);
-    connect(&m_document, &CDesignDocument::ShapesChanged, this, repaintAll);
-    connect(&m_document, &CDesignDocument::ShapesMoved, this, repaintAll);
+    ConnectDocument();
     if (m_recovery)
         m_recovery->Follow(m_document);
 }
@@ -111,10 +112,54 @@ void CPatternDlg::ConnectControls()
     onClick(m_strip.backgroundColours, &CPatternDlg::OnBackgroundColours);
     onClick(m_strip.foregroundColours, &CPatternDlg::OnForegroundColours);
     onClick(m_strip.apply, &CPatternDlg::OnApplyScale);
-    onClick(m_strip.clear, &CPatternDlg::OnClear);
+    onClick(m_strip.clear, [this] { m_edits.OnClear(); });
     onClick(m_strip.test, &CPatternDlg::OnTest);
-    onClick(m_strip.generate, &CPatternDlg::OnGenerate);
+    onClick(m_strip.generate, [this] { m_files.OnGenerate(); });
     connect(m_strip.scaleField, &QLineEdit::returnPressed, this, &CPatternDlg::OnApplyScale);
+    // With shapes selected, a colour or kind chosen in the strip is theirs.
+    connect(m_strip.background, &QComboBox::activated, this,
+            [this](int index) { m_edits.SetFill(Background().ColourAt(index)); });
+    connect(m_strip.foreground, &QComboBox::activated, this,
+            [this](int index) { m_edits.SetPen(Foreground().ColourAt(index)); });
+    connect(m_strip.polygon, &QRadioButton::clicked, this, [this] { m_edits.SetKind(CPolyStorage::TypeValue); });
+    connect(m_strip.polyline, &QRadioButton::clicked, this, [this] { m_edits.SetKind(CLineStorage::TypeValue); });
+    connect(&m_files, &CDocumentManager::RecentChanged, this, [this] { SaveSettings(); });
+}
+
+void CPatternDlg::ConnectDocument()
+{
+    // The canvas first: the selection's outline is placed by its boxes.
+    const ShapeList &shapes = m_document.Shapes();
+    connect(&m_document, &CDesignDocument::ShapesAppended, this, [this, &shapes](int first) {
+        Repaint(m_canvas.Appended(shapes, static_cast<std::size_t>(first)));
+    });
+    connect(&m_document, &CDesignDocument::ShapesRemoved, this,
+            [this, &shapes](const Places &places) { Repaint(m_canvas.Removed(shapes, places)); });
+    connect(&m_document, &CDesignDocument::ShapesInserted, this,
+            [this, &shapes](const Places &places) { Repaint(m_canvas.Inserted(shapes, places)); });
+    connect(&m_document, &CDesignDocument::ShapesChanged, this,
+            [this, &shapes](const Places &places) { Repaint(m_canvas.Changed(shapes, places)); });
+    connect(&m_document, &CDesignDocument::ShapesMoved, this, [this, &shapes](const Places &from, const Places &to) {
+        Repaint(m_canvas.Moved(shapes, from, to));
+    });
+    connect(&m_document, &CDesignDocument::ShapesReset, this, [this] {
+        m_canvas.Invalidate();
+        Repaint(CanvasRect(size()));
+    });
+    // Queued: by then every part has followed the change.
+    CSelectTool &selector = m_tools.Selector();
+    connect(&m_selection, &CSelection::Changed, &selector, &CSelectTool::SelectionMoved, Qt::QueuedConnection);
+    for (const auto signal : {&CDesignDocument::ShapesChanged, &CDesignDocument::ShapesInserted,
+                              &CDesignDocument::ShapesRemoved})
+        connect(&m_document, signal, &selector, &CSelectTool::SelectionMoved, Qt::QueuedConnection);
+    connect(&m_document, &CDesignDocument::ShapesMoved, &selector, &CSelectTool::SelectionMoved,
+            Qt::QueuedConnection);
+}
+
+void CPatternDlg::Repaint(const QRegion &area)
+{
+    if (!m_animating)
+        update(area);
 }
 
 void CPatternDlg::CreateActions()
@@ -131,8 +176,7 @@ void CPatternDlg::CreateActions()
     m_redo = make(QStringLiteral("Redo"),
                   {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)},
                   &CPatternDlg::OnRedo);
-    m_open = make(QStringLiteral("&Open Design..."), {QKeySequence(Qt::CTRL | Qt::Key_O)},
-                  &CPatternDlg::OnOpen);
+    m_test = make(QStringLiteral("&Test"), {Qt::Key_F5}, &CPatternDlg::OnTest);
     m_moreCopies = make(QStringLiteral("&More Copies"), {QKeySequence(Qt::CTRL | Qt::Key_Up)},
                         [this] { SetCopies(m_settings.copies + 1); });
     m_fewerCopies = make(QStringLiteral("&Fewer Copies"), {QKeySequence(Qt::CTRL | Qt::Key_Down)},
@@ -143,7 +187,8 @@ void CPatternDlg::CreateActions()
                           &CPatternDlg::SetGuides);
     m_snapAction = make(QStringLiteral("Polar &Snapping"), {QKeySequence(Qt::CTRL | Qt::Key_P)},
                         &CPatternDlg::SetPolarSnapping);
-    for (QAction *toggle : {m_mirrorAction, m_guidesAction, m_snapAction})
+    m_cycleAction = make(QStringLiteral("C&ycle Colours"), {}, &CPatternDlg::SetCycleColours);
+    for (QAction *toggle : {m_mirrorAction, m_guidesAction, m_snapAction, m_cycleAction})
         toggle->setCheckable(true);
 
     QUndoStack &stack = m_document.UndoStack();
@@ -170,15 +215,16 @@ void CPatternDlg::OnInitDialog()
     m_strip.background->SelectIndex(0);
     m_strip.foreground->SelectIndex(0);
 
-    m_rotation = 0.0;
     m_animating = false;
     m_strip.polygon->setChecked(true);
 
     m_settings = CEditorSettings::Load(store);
+    m_files.Load(store);
     m_strip.scaleField->setText(FormatScaleField(m_settings.scale));
     m_mirrorAction->setChecked(m_settings.mirror);
     m_guidesAction->setChecked(m_settings.guides);
     m_snapAction->setChecked(m_settings.polarSnap);
+    m_cycleAction->setChecked(m_settings.cycleColours);
 
     m_strip.ShowBitmaps(QPixmap(Resources::GoBitmap()), QPixmap(Resources::SwatchesBitmap()));
     ViewChanged();
@@ -191,7 +237,7 @@ bool CPatternDlg::PolygonChecked() const
 
 bool CPatternDlg::IsBusy() const
 {
-    return m_animating || m_entry.IsRunning();
+    return m_animating || m_tools.Active().IsBusy();
 }
 
 int CPatternDlg::Spokes() const
@@ -201,13 +247,20 @@ int CPatternDlg::Spokes() const
 
 CanvasView CPatternDlg::View() const
 {
-    return CanvasView{size(), m_settings.scale, m_rotation, m_animating, m_settings.guides ? Spokes() : 0};
+    return CanvasView{size(), m_settings.scale, 0.0, false, m_settings.guides ? Spokes() : 0};
 }
 
 void CPatternDlg::ViewChanged()
 {
     m_canvas.SetView(View());
     update(CanvasRect(size()));
+    TrackPointer(m_pointer);
+}
+
+void CPatternDlg::TrackPointer(std::optional<QPoint> pos)
+{
+    m_pointer = pos;
+    update(m_readout.Track(pos, View(), m_settings.polarSnap, Spokes()));
 }
 
 std::unique_ptr<QMenu> CPatternDlg::CreateMenu()
@@ -217,7 +270,13 @@ std::unique_ptr<QMenu> CPatternDlg::CreateMenu()
     menu->addSeparator();
     menu->addActions({m_undo, m_redo});
     menu->addSeparator();
-    menu->addAction(m_open);
+    menu->addAction(m_files.OpenAction());
+    menu->addMenu(m_files.RecentMenu(menu.get()));
+    menu->addActions({m_files.SaveAction(), m_files.GenerateAction()});
+    menu->addSeparator();
+    menu->addActions({m_edits.ClearAction(), m_test});
+    menu->addSeparator();
+    m_edits.AddTo(*menu);
     menu->addSeparator();
     QMenu *copies = menu->addMenu(QStringLiteral("&Copies Around the Centre: %1").arg(m_settings.copies));
     auto *group = new QActionGroup(copies);
@@ -229,7 +288,7 @@ std::unique_ptr<QMenu> CPatternDlg::CreateMenu()
     }
     m_moreCopies->setEnabled(m_settings.copies < MaxCopies);
     m_fewerCopies->setEnabled(m_settings.copies > MinCopies);
-    menu->addActions({m_moreCopies, m_fewerCopies, m_mirrorAction});
+    menu->addActions({m_moreCopies, m_fewerCopies, m_mirrorAction, m_cycleAction});
     menu->addSeparator();
     menu->addActions({m_guidesAction, m_snapAction});
     return menu;
@@ -239,20 +298,6 @@ void CPatternDlg::OnSysCommand(unsigned id)
 {
     if ((id & 0xFFF0) == AboutCommand && !IsBusy())
         emit AboutRequested();
-}
-
-void CPatternDlg::OnClear()
-{
-    if (IsBusy())
-        return;
-    if (!m_document.Shapes().empty()) {
-        const auto answer = CDialogSeam::Current().Message(
-            this, QMessageBox::Question, QStringLiteral("Are you sure"), Strings::ClearQuestion(),
-            QMessageBox::Ok | QMessageBox::Cancel);
-        if (answer == QMessageBox::Ok)
-            m_document.Clear();
-    }
-    update();
 }
 
 void CPatternDlg::OnUndo()
@@ -283,8 +328,9 @@ void CPatternDlg::OnApplyScale()
     if (refusal.isEmpty()) {
         m_settings.scale = *typed;
         ViewChanged();
+        SaveSettings();
     } else {
-        Warn(this, refusal);
+        Say(this, QMessageBox::Warning, refusal);
         m_strip.scaleField->setFocus();
         m_strip.scaleField->selectAll();
     }
@@ -296,98 +342,37 @@ void CPatternDlg::OnTest()
     if (IsBusy())
         return;
     m_animating = true;
-    const double savedScale = m_settings.scale;
-    const double savedRotation = m_rotation;
-    CPreview::Run(m_frameDelay, m_rotation, [this](double scale, double rotation) {
-        m_settings.scale = scale;
-        m_rotation = rotation;
-        m_frames.SetView(View());
+    // The frames have a view of their own: the canvas keeps the plain view
+    // of the window's size, whatever happens meanwhile.
+    CPreview::Run(m_frameDelay, 0.0, [this](double scale, double rotation) {
+        m_frames.SetView(CanvasView{size(), scale, rotation, true, 0});
         // Only the canvas moves: the strip would cost time to repaint unchanged.
         repaint(CanvasRect(size()));
     });
-    m_settings.scale = savedScale;
-    m_rotation = savedRotation;
     m_animating = false;
     m_frames = CCanvasImage();
     repaint();
     RunDeferredClose();
 }
 
-bool CPatternDlg::OnGenerate()
+bool CPatternDlg::AddShapes(ShapeList shapes, const QString &name)
 {
-    if (IsBusy())
-        return false;
-    const QString path = CDialogSeam::Current().SaveFileName(this, QStringLiteral("JVF"));
-    if (path.isEmpty())
-        return false;
-    try {
-        ExportDesign(path, m_document.Shapes());
-        m_document.MarkUnmodified();
-        return true;
-    } catch (const CFileException &e) {
-        Warn(this, QStringLiteral("Problem opening file!\n") + e.Description().left(255));
-    } catch (const CDesignLimitError &e) {
-        Warn(this, QString::fromStdString(e.what()));
-    } catch (const std::bad_alloc &) {
-        CDialogSeam::Current().Message(this, QMessageBox::Warning, QStringLiteral("Memory Problem"),
-                                       QStringLiteral("Memory allocation problem"),
-                                       QMessageBox::Ok);
-    }
-    return false;
-}
-
-void CPatternDlg::OnOpen()
-{
-    if (IsBusy())
-        return;
-    const QString path = CDialogSeam::Current().OpenFileName(this);
-    if (!path.isEmpty())
-        OpenDesign(path);
-}
-
-bool CPatternDlg::OpenDesign(const QString &path)
-{
-    if (IsBusy())
-        return false;
-    ShapeList shapes;
-    try {
-        shapes = ReadDesign(path);
-    } catch (const CDesignReadError &e) {
-        Warn(this, DesignReadMessage(path, e));
-        return false;
-    } catch (const std::bad_alloc &) {
-        Warn(this, QStringLiteral("%1 is too large to open.").arg(path));
+    if (!m_document.CanAdd(shapes.size())) {
+        Say(this, QMessageBox::Warning,
+            QStringLiteral("A design file holds at most 65,535 shapes: the design has %1, and %2 more "
+                           "would not fit. Nothing was added.")
+                .arg(m_document.Shapes().size())
+                .arg(shapes.size()));
         return false;
     }
-    if (!KeepOrDropChanges(QStringLiteral("Generate it before opening %1?")
-                               .arg(QFileInfo(path).fileName())))
-        return false;
-    m_document.ReplaceAll(std::move(shapes), QStringLiteral("Open design"));
-    m_document.MarkUnmodified();
+    m_document.AddShapes(std::move(shapes), name);
     return true;
 }
 
 void CPatternDlg::OfferRecovery()
 {
-    if (m_recovery)
-        ::OfferRecovery(this, *m_recovery, m_document);
-}
-
-bool CPatternDlg::KeepOrDropChanges(const QString &question)
-{
-    if (!m_document.IsModified())
-        return true;
-    const auto answer = CDialogSeam::Current().Ask(
-        this, AppCaption(),
-        QStringLiteral("The design has shapes that were not generated into a design file.\n") +
-            question,
-        {{QMessageBox::Save, QStringLiteral("Generate...")},
-         {QMessageBox::Discard, QStringLiteral("Discard")},
-         {QMessageBox::Cancel, QStringLiteral("Cancel")}},
-        QMessageBox::Cancel);
-    if (answer == QMessageBox::Save)
-        return OnGenerate();
-    return answer == QMessageBox::Discard;
+    if (m_recovery && ::OfferRecovery(this, *m_recovery, m_document))
+        m_files.Restored();
 }
 
 void CPatternDlg::SetCopies(int copies)
@@ -396,29 +381,45 @@ void CPatternDlg::SetCopies(int copies)
         return;
     m_settings.copies = copies;
     ViewChanged(); // the guides have a spoke per copy
+    SaveSettings();
 }
 
 void CPatternDlg::SetMirror(bool on)
 {
-    if (!IsBusy())
+    if (!IsBusy() && on != m_settings.mirror) {
         m_settings.mirror = on;
+        SaveSettings();
+    }
     m_mirrorAction->setChecked(m_settings.mirror);
 }
 
 void CPatternDlg::SetGuides(bool on)
 {
-    if (!IsBusy()) {
+    if (!IsBusy() && on != m_settings.guides) {
         m_settings.guides = on;
         ViewChanged();
+        SaveSettings();
     }
     m_guidesAction->setChecked(m_settings.guides);
 }
 
 void CPatternDlg::SetPolarSnapping(bool on)
 {
-    if (!IsBusy())
+    if (!IsBusy() && on != m_settings.polarSnap) {
         m_settings.polarSnap = on;
+        TrackPointer(m_pointer);
+        SaveSettings();
+    }
     m_snapAction->setChecked(m_settings.polarSnap);
+}
+
+void CPatternDlg::SetCycleColours(bool on)
+{
+    if (!IsBusy() && on != m_settings.cycleColours) {
+        m_settings.cycleColours = on;
+        SaveSettings();
+    }
+    m_cycleAction->setChecked(m_settings.cycleColours);
 }
 
 void CPatternDlg::OnBackgroundColours()
@@ -437,29 +438,31 @@ void CPatternDlg::OpenPicker(CColourComboBox &combo)
         return;
     CColourPickerDlg picker(this);
     picker.m_pCombo = &combo;
-    picker.exec();
+    if (picker.exec() == QDialog::Accepted)
+        SaveSettings();
 }
 
-void CPatternDlg::SaveSettings()
+bool CPatternDlg::SaveSettings(bool closing)
 {
     for (;;) {
         CSettingsStore store;
         m_strip.background->SaveColours(store, BackgroundSection);
         m_strip.foreground->SaveColours(store, ForegroundSection);
         m_settings.Save(store);
+        m_files.Save(store);
         try {
-            store.Save({BackgroundSection, ForegroundSection, QStringLiteral("Settings")});
-            return;
+            store.Save({BackgroundSection, ForegroundSection, SettingsSection, CDocumentManager::Section()});
+            return true;
         } catch (const CFileException &e) {
+            const auto [other, label] = closing ? std::pair(QMessageBox::Discard, QStringLiteral("Close &Anyway"))
+                                                : std::pair(QMessageBox::Ignore, QStringLiteral("&Keep Editing"));
             const auto answer = CDialogSeam::Current().Ask(
                 this, AppCaption(),
-                QStringLiteral("The settings could not be saved to %1:\n%2")
-                    .arg(store.FileName(), e.Description()),
-                {{QMessageBox::Retry, QStringLiteral("Try Again")},
-                 {QMessageBox::Discard, QStringLiteral("Close Anyway")}},
-                QMessageBox::NoButton);
+                QStringLiteral("The settings could not be saved to %1:\n%2").arg(store.FileName(), e.Description()),
+                {{QMessageBox::Retry, QStringLiteral("&Try Again")}, {other, label}},
+                closing ? QMessageBox::NoButton : QMessageBox::Ignore);
             if (answer != QMessageBox::Retry)
-                return;
+                return false;
         }
     }
 }
@@ -472,14 +475,14 @@ void CPatternDlg::closeEvent(QCloseEvent *event)
 {
     event->ignore();
     if (IsBusy()) {
-        // Never tear the design down under a running entry or animation.
+        // Never tear the design down under a running entry, drag or animation.
         m_closePending = true;
         return;
     }
     m_closePending = false;
-    if (!KeepOrDropChanges(QStringLiteral("Generate it before closing?")))
+    if (!m_files.KeepOrDropChanges(QStringLiteral("Generate it before closing?")))
         return;
-    SaveSettings();
+    SaveSettings(true);
     if (m_recovery)
         m_recovery->Close();
     event->accept();
@@ -498,15 +501,17 @@ void CPatternDlg::paintEvent(QPaintEvent *event)
     CCanvasImage &canvas = m_animating ? m_frames : m_canvas;
     for (const QRect &area : event->region()) {
         canvas.Paint(painter, area, m_document.Shapes());
-        if (m_entry.IsRunning())
-            m_entry.Overlay().Apply(painter, area);
+        if (!m_animating) {
+            m_tools.Active().PaintOverlay(painter, area);
+            m_readout.Paint(painter, area);
+        }
     }
 }
 
 void CPatternDlg::resizeEvent(QResizeEvent *event)
 {
-    // A shape entered across a resize would mix two centres.
-    m_entry.End();
+    // A shape entered or a drag across a resize would mix two centres.
+    m_tools.Active().Interrupt();
     QDialog::resizeEvent(event);
     // The centre, the axes and the grid move with the size.
     ViewChanged();
@@ -524,11 +529,52 @@ void CPatternDlg::contextMenuEvent(QContextMenuEvent *event)
 
 void CPatternDlg::keyPressEvent(QKeyEvent *event)
 {
+    if (m_animating || m_tools.Active().KeyPressed(*event))
+        return;
     if (!IsBusy())
         QDialog::keyPressEvent(event);
 }
 
-void CPatternDlg::StartEntry(QPoint press)
+void CPatternDlg::mousePressEvent(QMouseEvent *event)
+{
+    if (m_animating)
+        return;
+    CAbstractTool &tool = m_tools.Active();
+    const bool wasBusy = tool.IsBusy();
+    tool.MousePressed(*event);
+    // The right press that ends a shape is not also a request for the menu.
+    m_swallowContextMenu = wasBusy && !tool.IsBusy();
+}
+
+void CPatternDlg::mouseReleaseEvent(QMouseEvent *event)
+{
+    m_tools.Active().MouseReleased(*event);
+}
+
+void CPatternDlg::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    m_tools.Active().MouseDoubleClicked(*event);
+}
+
+void CPatternDlg::mouseMoveEvent(QMouseEvent *event)
+{
+    m_tools.Active().MouseMoved(*event);
+    if (!m_animating)
+        TrackPointer(event->position().toPoint());
+}
+
+void CPatternDlg::leaveEvent(QEvent *event)
+{
+    TrackPointer(std::nullopt);
+    QDialog::leaveEvent(event);
+}
+
+const std::vector<QRect> &CPatternDlg::ShapeBounds() const
+{
+    return m_canvas.Bounds(m_document.Shapes());
+}
+
+CShapeEntry::Setup CPatternDlg::EntrySetup() const
 {
     CShapeEntry::Setup setup;
     setup.type = PolygonChecked() ? CPolyStorage::TypeValue : CLineStorage::TypeValue;
@@ -537,22 +583,7 @@ void CPatternDlg::StartEntry(QPoint press)
     setup.mirror = m_settings.mirror;
     setup.polarSnap = m_settings.polarSnap;
     setup.spokes = Spokes();
-    m_entry.Start(press, setup);
-    setMouseTracking(true);
-    grabMouse();
-    grabKeyboard();
-}
-
-void CPatternDlg::EndEntry()
-{
-    releaseKeyboard();
-    releaseMouse();
-    setMouseTracking(false);
-}
-
-void CPatternDlg::OverlayChanged(const QRegion &area)
-{
-    update(area);
+    return setup;
 }
 
 std::pair<std::int32_t, std::int32_t> CPatternDlg::ShapeColours() const
@@ -560,57 +591,44 @@ std::pair<std::int32_t, std::int32_t> CPatternDlg::ShapeColours() const
     return {m_strip.background->SelectedColour(), m_strip.foreground->SelectedColour()};
 }
 
-void CPatternDlg::ShapeFinished(std::unique_ptr<CObjectStorage> shape)
+void CPatternDlg::EntryEnded(std::unique_ptr<CObjectStorage> shape)
 {
-    EndEntry();
-    m_document.AddShapes(MakeCopies(std::move(shape), m_settings.copies, m_settings.mirror));
+    if (shape) {
+        ShapeList shapes = MakeCopies(std::move(shape), m_settings.copies, m_settings.mirror);
+        if (m_settings.cycleColours)
+            CycleColours(shapes, ColourList(Background()), Background().SelectedIndex(),
+                         ColourList(Foreground()), Foreground().SelectedIndex());
+        AddShapes(std::move(shapes), QStringLiteral("Add shape"));
+    }
     RunDeferredClose();
 }
 
-void CPatternDlg::mousePressEvent(QMouseEvent *event)
+void CPatternDlg::OverlayChanged(const QRegion &area)
 {
-    if (m_animating)
-        return;
-    const QPoint pos = event->position().toPoint();
-    if (!m_entry.IsRunning()) {
-        if (event->button() == Qt::LeftButton)
-            StartEntry(pos);
-        return;
-    }
-    m_entry.Press(event->button());
-    // The right press that ends a shape is not also a request for the menu.
-    m_swallowContextMenu = !m_entry.IsRunning();
-}
-
-void CPatternDlg::mouseReleaseEvent(QMouseEvent *event)
-{
-    m_entry.Release(event->button(), event->position().toPoint());
-}
-
-void CPatternDlg::mouseDoubleClickEvent(QMouseEvent *event)
-{
-    m_entry.DoubleClick(event->button());
-}
-
-void CPatternDlg::mouseMoveEvent(QMouseEvent *event)
-{
-    m_entry.Move(event->position().toPoint());
+    update(area);
 }
 
 void CPatternDlg::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (!IsBusy() && !DroppedDesign(event->mimeData()).isEmpty())
+    if (!IsBusy() && !DroppedFiles(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
 void CPatternDlg::dropEvent(QDropEvent *event)
 {
-    const QString path = DroppedDesign(event->mimeData());
-    if (path.isEmpty())
+    const QStringList files = DroppedFiles(event->mimeData());
+    if (files.isEmpty())
         return;
     event->acceptProposedAction();
     // The question and the messages must not run inside the drag's own loop.
-    QMetaObject::invokeMethod(this, [this, path] { OpenDesign(path); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this, files] {
+        m_files.Open(files.constFirst());
+        if (files.size() > 1)
+            Say(this, QMessageBox::Information,
+                QStringLiteral("%1 files were dropped; only the first, %2, was opened.")
+                    .arg(files.size())
+                    .arg(QFileInfo(files.constFirst()).fileName()));
+    }, Qt::QueuedConnection);
 }
 
 bool CPatternDlg::event(QEvent *event)
@@ -618,11 +636,19 @@ bool CPatternDlg::event(QEvent *event)
     switch (event->type()) {
     case QEvent::WindowDeactivate:
     case QEvent::Hide:
-        m_entry.End();
+        m_tools.Active().Interrupt();
         break;
     case QEvent::FocusOut:
         if (static_cast<QFocusEvent *>(event)->reason() == Qt::PopupFocusReason)
-            m_entry.End();
+            m_tools.Active().Interrupt();
+        break;
+    case QEvent::ShortcutOverride:
+        // A busy tool has every key first: Escape puts a drag back rather
+        // than clearing the selection.
+        if (m_tools.Active().IsBusy()) {
+            event->accept();
+            return true;
+        }
         break;
     default:
         break;

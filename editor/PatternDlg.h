@@ -2,8 +2,13 @@
 
 #include "editor/CanvasImage.h"
 #include "editor/ControlStrip.h"
+#include "editor/DocumentManager.h"
+#include "editor/EditCommands.h"
 #include "editor/EditorSettings.h"
-#include "editor/ShapeEntry.h"
+#include "editor/Readout.h"
+#include "editor/Selection.h"
+#include "editor/ToolHost.h"
+#include "editor/ToolManager.h"
 #include "model/DesignDocument.h"
 
 #include <QDialog>
@@ -19,9 +24,10 @@ class QLineEdit;
 class QMenu;
 
 // The editor window: the control strip along the top, the canvas below it.
-// It shows the design document, turns mouse input into shape entry and
-// carries the commands; the document holds the design and its undo history.
-class CPatternDlg : public QDialog, private CShapeEntry::Host
+// It shows the design document and wires the parts that work on it: the
+// tools that take the canvas's input, the editing and file commands, the
+// settings and the preview.
+class CPatternDlg : public QDialog, private CToolHost
 {
     Q_OBJECT
 
@@ -35,30 +41,28 @@ public:
     ~CPatternDlg() override;
 
     double Scale() const { return m_settings.scale; }
-    double Rotation() const { return m_rotation; }
     bool IsAnimating() const { return m_animating; }
-    CDesignDocument &Document() { return m_document; }
+    CDesignDocument &Document() override { return m_document; }
     const ShapeList &Shapes() const { return m_document.Shapes(); }
+    CSelection &Selection() override { return m_selection; }
+    CEditCommands &Edits() { return m_edits; }
+    const CPointerReadout &Readout() const { return m_readout; }
+    CDocumentManager &Files() { return m_files; }
+    CToolManager &Tools() { return m_tools; }
     CColourComboBox &Background() const { return *m_strip.background; }
     CColourComboBox &Foreground() const { return *m_strip.foreground; }
     QLineEdit &ScaleField() const { return *m_strip.scaleField; }
     bool PolygonChecked() const;
-    int Copies() const { return m_settings.copies; }
-    bool Mirror() const { return m_settings.mirror; }
-    bool Guides() const { return m_settings.guides; }
-    bool PolarSnapping() const { return m_settings.polarSnap; }
-    // An entry or the Test animation is running: commands wait.
+    const CEditorSettings &Settings() const { return m_settings; }
+    // An entry, a drag or the Test animation is running: commands wait.
     bool IsBusy() const;
     // Time between two frames of the Test animation.
     void SetFrameDelay(std::chrono::milliseconds delay) { m_frameDelay = delay; }
-    // What painting reads of the window.
+    // What painting reads of the window: the canvas as it is edited.
     CanvasView View() const;
     // The menu that stands in for the system menu, as it would open now.
     std::unique_ptr<QMenu> CreateMenu();
 
-    // Replaces the design with the file's, as one step that can be undone,
-    // after asking about unexported changes. False when nothing changed.
-    bool OpenDesign(const QString &path);
     // Offers to restore the designs of earlier runs that ended abnormally.
     void OfferRecovery();
 
@@ -67,18 +71,15 @@ signals:
 
 public slots:
     void OnSysCommand(unsigned id);
-    void OnClear();
     void OnApplyScale();
     void OnTest();
-    // True when the design was written.
-    bool OnGenerate();
-    void OnOpen();
     void OnUndo();
     void OnRedo();
     void SetCopies(int copies);
     void SetMirror(bool on);
     void SetGuides(bool on);
     void SetPolarSnapping(bool on);
+    void SetCycleColours(bool on);
     void OnBackgroundColours();
     void OnForegroundColours();
 
@@ -95,26 +96,35 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
     bool event(QEvent *event) override;
 
 private:
-    // CShapeEntry::Host
-    void OverlayChanged(const QRegion &area) override;
+    // CToolHost
+    QWidget &Surface() override { return *this; }
+    const CDesignDocument &Document() const override { return m_document; }
+    const CSelection &Selection() const override { return m_selection; }
+    const std::vector<QRect> &ShapeBounds() const override;
+    CShapeEntry::Setup EntrySetup() const override;
     std::pair<std::int32_t, std::int32_t> ShapeColours() const override;
-    void ShapeFinished(std::unique_ptr<CObjectStorage> shape) override;
+    void EntryEnded(std::unique_ptr<CObjectStorage> shape) override;
+    void OverlayChanged(const QRegion &area) override;
 
     void ConnectControls();
+    void ConnectDocument();
     void CreateActions();
     void OnInitDialog();
-    // Until the settings are on disk or the user gives up on them.
-    void SaveSettings();
-    // Asks whether to generate unexported changes first; false to stop.
-    bool KeepOrDropChanges(const QString &question);
+    // Adds shapes as one step, or says why a design file could not hold them.
+    bool AddShapes(ShapeList shapes, const QString &name);
+    // Writes the settings file; at close until it is written or the user
+    // gives up on it. False when it was not written.
+    bool SaveSettings(bool closing = false);
     void ViewChanged();
-    void StartEntry(QPoint press);
-    void EndEntry();
+    // The read-out follows the pointer, or its absence.
+    void TrackPointer(std::optional<QPoint> pos);
+    void Repaint(const QRegion &area);
     void OpenPicker(CColourComboBox &combo);
     void RunDeferredClose();
     int Spokes() const;
@@ -123,24 +133,31 @@ private:
     CDesignDocument m_document;
     CCanvasImage m_canvas;
     CCanvasImage m_frames; // the preview's, so that the canvas outlives it
-    CShapeEntry m_entry{*this};
+    CSelection m_selection{m_document};
     CRecoveryFile *m_recovery;
     CEditorSettings m_settings;
-    double m_rotation = 0.0;
     bool m_animating = false;
     bool m_closePending = false;
     bool m_swallowContextMenu = false;
     std::chrono::milliseconds m_frameDelay{30};
-
     QIcon m_icon;
+    CPointerReadout m_readout;
+    std::optional<QPoint> m_pointer;
+
+    // After the document's and the canvas's connections: they are told of
+    // each change after the canvas.
+    CToolManager m_tools{*this};
+    CDocumentManager m_files;
+    CEditCommands m_edits;
 
     QAction *m_about = nullptr;
     QAction *m_undo = nullptr;
     QAction *m_redo = nullptr;
-    QAction *m_open = nullptr;
+    QAction *m_test = nullptr;
     QAction *m_moreCopies = nullptr;
     QAction *m_fewerCopies = nullptr;
     QAction *m_mirrorAction = nullptr;
     QAction *m_guidesAction = nullptr;
     QAction *m_snapAction = nullptr;
+    QAction *m_cycleAction = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "editor/RecoveryPrompt.h"
 
 #include "export/Recovery.h"
+#include "model/Copies.h"
 #include "model/DesignDocument.h"
 #include "platform/DialogSeam.h"
 #include "platform/OutputFile.h"
@@ -39,7 +40,7 @@ std::optional<ShapeList> Replayed(QWidget *parent, CCrashCopy &copy)
 
 } // namespace
 
-void OfferRecovery(QWidget *parent, CRecoveryFile &recovery, CDesignDocument &document)
+bool OfferRecovery(QWidget *parent, CRecoveryFile &recovery, CDesignDocument &document)
 {
     for (CCrashCopy &copy : recovery.Orphans()) {
         std::optional<ShapeList> shapes = Replayed(parent, copy);
@@ -63,6 +64,8 @@ void OfferRecovery(QWidget *parent, CRecoveryFile &recovery, CDesignDocument &do
             continue;
         }
         // Restored, but not exported: closing asks about it as about any change.
+        // A journal keeps no copy groups: found again as for an opened file.
+        RecogniseGroups(*shapes);
         document.ReplaceAll(std::move(*shapes), QStringLiteral("Restore design"));
         try {
             // The old copy goes only once this run's own holds the design.
@@ -71,6 +74,7 @@ void OfferRecovery(QWidget *parent, CRecoveryFile &recovery, CDesignDocument &do
         } catch (const CFileException &e) {
             Warn(parent, QStringLiteral("The recovery copy could not be written: %1.").arg(e.Description()));
         }
-        return;
+        return true;
     }
+    return false;
 }

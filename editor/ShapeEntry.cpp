@@ -7,13 +7,14 @@ CShapeEntry::CShapeEntry(Host &host)
 {
 }
 
-void CShapeEntry::Start(QPoint press, const Setup &setup)
+void CShapeEntry::Start(QPoint press, const Setup &setup, bool snapPress)
 {
     if (IsRunning())
         return;
     m_setup = setup;
     m_shape = CObjectStorage::Create(setup.type);
-    m_anchor = setup.polarSnap ? BandEnd(press) : PressSnap(press);
+    m_anchor = !snapPress ? press : setup.polarSnap ? BandEnd(press) : PressSnap(press);
+    m_anchors = {m_anchor};
     m_release = 1;
     m_band.reset();
     m_touched = QRect();
@@ -38,15 +39,36 @@ void CShapeEntry::Release(Qt::MouseButton button, QPoint pos)
     if (button != Qt::LeftButton)
         return;
     // A click that gives no vertex does not count toward the limit either.
-    const std::optional<PlacedVertex> vertex = Place(pos);
-    if (!vertex)
-        return;
-    m_shape->AddPoint(vertex->polar.angle, vertex->polar.radius);
+    if (const std::optional<PlacedVertex> vertex = Place(pos))
+        Add(*vertex);
+}
+
+bool CShapeEntry::AddVertex(const PolarPoint &vertex)
+{
+    if (!IsRunning() || m_release >= EndingRelease)
+        return false;
+    const QPoint centre = CanvasCentre(m_setup.view.client);
+    const QPoint pixel = MapToScreen(vertex, m_setup.view.scale, m_setup.view.rotation, centre.x(), centre.y());
+    // A typed first vertex starts the band where it is: nothing to draw yet.
+    if (pixel == m_anchor && m_anchors.size() == 1) {
+        m_shape->AddPoint(vertex.angle, vertex.radius);
+        ++m_release;
+        m_anchors.push_back(pixel);
+        return true;
+    }
+    Add({vertex, pixel});
+    return true;
+}
+
+void CShapeEntry::Add(const PlacedVertex &vertex)
+{
+    m_shape->AddPoint(vertex.polar.angle, vertex.polar.radius);
     // Inverts again what the last move drew here: the new segment stays
     // visible, inverted, until the shape is finished.
-    ToggleBand(m_anchor, vertex->pixel);
+    ToggleBand(m_anchor, vertex.pixel);
     ++m_release;
-    m_anchor = vertex->pixel;
+    m_anchor = vertex.pixel;
+    m_anchors.push_back(m_anchor);
 }
 
 void CShapeEntry::DoubleClick(Qt::MouseButton button)
@@ -72,16 +94,38 @@ void CShapeEntry::End()
         Finish();
 }
 
+void CShapeEntry::TakeBack()
+{
+    if (!IsRunning() || m_anchors.size() < 2)
+        return;
+    m_shape->Points().pop_back();
+    m_anchors.pop_back();
+    --m_release;
+    m_anchor = m_anchors.back();
+    // Drawn again from the vertices left: the committed segments, and the
+    // band from the new last vertex to where the pointer was.
+    ClearOverlay();
+    for (std::size_t i = 1; i < m_anchors.size(); ++i)
+        ToggleBand(m_anchors[i - 1], m_anchors[i]);
+    if (m_band) {
+        m_band->first = m_anchor;
+        ToggleBand(m_band->first, m_band->second);
+    }
+}
+
+void CShapeEntry::Abandon()
+{
+    if (!IsRunning())
+        return;
+    m_band.reset();
+    ClearOverlay();
+    m_shape.reset();
+    m_host.ShapeFinished(nullptr);
+}
+
 std::optional<PlacedVertex> CShapeEntry::Place(QPoint pos) const
 {
-    if (m_setup.polarSnap)
-        return PolarSnap(pos, m_setup.view, m_setup.spokes);
-    const QPoint pixel = RoundSnap(pos);
-    const CanvasView &view = m_setup.view;
-    const auto polar = ToPolar(pixel, view.client, view.scale, view.rotation);
-    if (!polar)
-        return std::nullopt;
-    return PlacedVertex{*polar, pixel};
+    return PlaceVertex(pos, m_setup.view, m_setup.polarSnap, m_setup.spokes);
 }
 
 QPoint CShapeEntry::BandEnd(QPoint pos) const
@@ -121,12 +165,18 @@ void CShapeEntry::ToggleBand(QPoint from, QPoint to)
     }
 }
 
-void CShapeEntry::Finish()
+void CShapeEntry::ClearOverlay()
 {
-    m_band.reset();
     m_overlay.Clear(m_touched);
     if (!m_touched.isEmpty())
         m_host.OverlayChanged(m_touched);
+    m_touched = QRect();
+}
+
+void CShapeEntry::Finish()
+{
+    m_band.reset();
+    ClearOverlay();
 
     const auto [fill, pen] = m_host.ShapeColours();
     const ShapeColour fillColour = SplitColour(fill);

@@ -10,10 +10,11 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 // Entry of one shape with the mouse. A left press starts it; each left
 // release adds a snapped vertex; a right-button action, the 50th release or
-// End() finishes it and hands the shape to the host. A rubber band from the
+// End() finishes it and hands the shape to the host; Abandon() drops it. A rubber band from the
 // last vertex follows the pointer, in every copy around the centre.
 class CShapeEntry
 {
@@ -30,7 +31,8 @@ public:
         // The fill and the outline of the finished shape, as 0x00BBGGRR
         // values; -1 (a list without a selection) gives white.
         virtual std::pair<std::int32_t, std::int32_t> ShapeColours() const = 0;
-        // Takes the finished shape; the entry is over.
+        // Takes the finished shape, or none when the entry was abandoned;
+        // the entry is over.
         virtual void ShapeFinished(std::unique_ptr<CObjectStorage> shape) = 0;
 
     protected:
@@ -52,8 +54,9 @@ public:
 
     bool IsRunning() const { return m_shape != nullptr; }
 
-    // Positions in client coordinates.
-    void Start(QPoint press, const Setup &setup);
+    // Positions in client coordinates. A typed first vertex starts an entry
+    // at its own pixel, not snapped to the grid below.
+    void Start(QPoint press, const Setup &setup, bool snapPress = true);
     void Press(Qt::MouseButton button);
     void Release(Qt::MouseButton button, QPoint pos);
     void DoubleClick(Qt::MouseButton button);
@@ -61,6 +64,13 @@ public:
     // Ends the entry as a right click does (the window lost the mouse, or
     // its size and so the centre changed).
     void End();
+    // Adds a vertex typed in polar form, as a click would add it; false when
+    // the shape already has the most vertices a click can give it.
+    bool AddVertex(const PolarPoint &vertex);
+    // Takes back the last vertex; the band runs from the one before.
+    void TakeBack();
+    // Ends the entry without a shape.
+    void Abandon();
 
     const CRubberBandOverlay &Overlay() const { return m_overlay; }
 
@@ -68,6 +78,8 @@ private:
     std::optional<PlacedVertex> Place(QPoint pos) const;
     QPoint BandEnd(QPoint pos) const;
     void ToggleBand(QPoint from, QPoint to);
+    void Add(const PlacedVertex &vertex);
+    void ClearOverlay();
     QPoint Copied(QPoint pixel, int copy, bool mirrored) const;
     void Finish();
 
@@ -75,6 +87,7 @@ private:
     Setup m_setup;
     std::unique_ptr<CObjectStorage> m_shape;
     QPoint m_anchor;
+    std::vector<QPoint> m_anchors; // the press, then each vertex's pixel
     int m_release = 1;
     // The band last drawn by a move, if any.
     std::optional<std::pair<QPoint, QPoint>> m_band;

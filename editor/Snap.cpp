@@ -43,3 +43,14 @@ std::optional<PlacedVertex> PolarSnap(QPoint pos, const CanvasView &view, int sp
     placed.pixel = MapToScreen({k * step, distance}, 1.0, 0.0, centre.x(), centre.y());
     return placed;
 }
+
+std::optional<PlacedVertex> PlaceVertex(QPoint pos, const CanvasView &view, bool polarSnap, int spokes)
+{
+    if (polarSnap)
+        return PolarSnap(pos, view, spokes);
+    const QPoint pixel = RoundSnap(pos);
+    const auto polar = ToPolar(pixel, view.client, view.scale, view.rotation);
+    if (!polar)
+        return std::nullopt;
+    return PlacedVertex{*polar, pixel};
+}

@@ -36,3 +36,8 @@ struct PlacedVertex
 // multiple of the grid pitch. The vertex holds that angle and that distance
 // over the scale exactly. Nothing when the view can place no point.
 std::optional<PlacedVertex> PolarSnap(QPoint pos, const CanvasView &view, int spokes);
+
+// Where a click at pos puts a vertex: the grid point it rounds to, or with
+// polar snapping the nearest polar snap point. Nothing when the view can
+// place no point there.
+std::optional<PlacedVertex> PlaceVertex(QPoint pos, const CanvasView &view, bool polarSnap, int spokes);

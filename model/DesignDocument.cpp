@@ -5,45 +5,6 @@
 #include <iterator>
 #include <utility>
 
-namespace {
-
-// Takes the shapes at places out of shapes, keeping the order of both.
-ShapeList TakeOut(ShapeList &shapes, const Places &places)
-{
-    ShapeList taken;
-    taken.reserve(static_cast<std::size_t>(places.size()));
-    std::size_t kept = 0;
-    qsizetype next = 0;
-    for (std::size_t i = 0; i < shapes.size(); ++i) {
-        if (next < places.size() && places[next] == static_cast<int>(i)) {
-            taken.push_back(std::move(shapes[i]));
-            ++next;
-        } else {
-            shapes[kept++] = std::move(shapes[i]);
-        }
-    }
-    shapes.resize(kept);
-    return taken;
-}
-
-// Puts shapes in at places (numbered as afterwards), keeping the order of both.
-void PutIn(ShapeList &shapes, const Places &places, ShapeList added)
-{
-    ShapeList merged;
-    merged.reserve(shapes.size() + added.size());
-    std::size_t from = 0;
-    std::size_t next = 0;
-    for (std::size_t i = 0; i < shapes.size() + added.size(); ++i) {
-        if (next < added.size() && places[static_cast<qsizetype>(next)] == static_cast<int>(i))
-            merged.push_back(std::move(added[next++]));
-        else
-            merged.push_back(std::move(shapes[from++]));
-    }
-    shapes = std::move(merged);
-}
-
-} // namespace
-
 Places PlaceRange(int first, int count)
 {
     Places places;
@@ -121,14 +82,14 @@ ShapeList CDesignDocument::Replace(ShapeList shapes)
 
 ShapeList CDesignDocument::RemoveAt(const Places &places)
 {
-    ShapeList removed = TakeOut(m_shapes, places);
+    ShapeList removed = TakeAt(m_shapes, places);
     emit ShapesRemoved(places);
     return removed;
 }
 
 void CDesignDocument::InsertAt(const Places &places, ShapeList shapes)
 {
-    PutIn(m_shapes, places, std::move(shapes));
+    PutAt(m_shapes, places, std::move(shapes));
     emit ShapesInserted(places);
 }
 
@@ -142,6 +103,6 @@ ShapeList CDesignDocument::ExchangeAt(const Places &places, ShapeList shapes)
 
 void CDesignDocument::MoveTo(const Places &from, const Places &to)
 {
-    PutIn(m_shapes, to, TakeOut(m_shapes, from));
+    PutAt(m_shapes, to, TakeAt(m_shapes, from));
     emit ShapesMoved(from, to);
 }

@@ -76,3 +76,38 @@ private:
 
 // Places first, first + 1, ..., first + count - 1.
 Places PlaceRange(int first, int count);
+
+// Takes the items at places out of items, keeping the order of both.
+template <typename T> std::vector<T> TakeAt(std::vector<T> &items, const Places &places)
+{
+    std::vector<T> taken;
+    taken.reserve(static_cast<std::size_t>(places.size()));
+    std::size_t kept = 0;
+    qsizetype next = 0;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (next < places.size() && places[next] == static_cast<int>(i)) {
+            taken.push_back(std::move(items[i]));
+            ++next;
+        } else {
+            items[kept++] = std::move(items[i]);
+        }
+    }
+    items.resize(kept);
+    return taken;
+}
+
+// Puts added in at places (numbered as afterwards), keeping the order of both.
+template <typename T> void PutAt(std::vector<T> &items, const Places &places, std::vector<T> added)
+{
+    std::vector<T> merged;
+    merged.reserve(items.size() + added.size());
+    std::size_t from = 0;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < items.size() + added.size(); ++i) {
+        if (next < added.size() && places[static_cast<qsizetype>(next)] == static_cast<int>(i))
+            merged.push_back(std::move(added[next++]));
+        else
+            merged.push_back(std::move(items[from++]));
+    }
+    items = std::move(merged);
+}

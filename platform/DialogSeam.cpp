@@ -10,6 +10,8 @@ namespace {
 
 CDialogSeam *g_installed = nullptr;
 
+const QString DesignFilters = QStringLiteral("Design files (*.jvf *.JVF);;All files (*)");
+
 } // namespace
 
 QMessageBox::StandardButton CDialogSeam::Message(QWidget *parent, QMessageBox::Icon icon,
@@ -34,16 +36,14 @@ QMessageBox::StandardButton CDialogSeam::Ask(QWidget *parent, const QString &cap
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
-QString CDialogSeam::OpenFileName(QWidget *parent)
+QString CDialogSeam::OpenFileName(QWidget *parent, const QString &folder)
 {
-    return QFileDialog::getOpenFileName(
-        parent, QString(), QString(),
-        QStringLiteral("Vortigram designs (*.jvf *.JVF);;All files (*)"));
+    return QFileDialog::getOpenFileName(parent, QString(), folder, DesignFilters);
 }
 
-QString CDialogSeam::SaveFileName(QWidget *parent, const QString &defaultSuffix)
+QString CDialogSeam::SaveFileName(QWidget *parent, const QString &defaultSuffix, const QString &folder)
 {
-    QFileDialog dialog(parent);
+    QFileDialog dialog(parent, QString(), folder, DesignFilters);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(defaultSuffix);

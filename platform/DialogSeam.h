@@ -26,11 +26,12 @@ public:
     virtual QMessageBox::StandardButton Ask(QWidget *parent, const QString &caption,
                                             const QString &text, const Choices &choices,
                                             QMessageBox::StandardButton escape);
-    // The chosen full path, or an empty string when the user cancels.
-    // Asks before an existing file is replaced.
-    virtual QString SaveFileName(QWidget *parent, const QString &defaultSuffix);
+    // The chosen full path of a design file to write, or an empty string
+    // when the user cancels; the dialog starts in folder. A name without an
+    // extension gets defaultSuffix. Asks before an existing file is replaced.
+    virtual QString SaveFileName(QWidget *parent, const QString &defaultSuffix, const QString &folder);
     // The chosen design file to open, or an empty string when the user cancels.
-    virtual QString OpenFileName(QWidget *parent);
+    virtual QString OpenFileName(QWidget *parent, const QString &folder);
     // The chosen 0x00BBGGRR colour, or nothing when the user cancels.
     virtual std::optional<std::uint32_t> ChooseColour(QWidget *parent, std::uint32_t initial);
 

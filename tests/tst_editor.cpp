@@ -3,8 +3,12 @@
 // the vertices clicks give, the band in every copy, and random input.
 #include "app/CommandLine.h"
 #include "editor/CanvasImage.h"
+#include "editor/Picking.h"
+#include "editor/PolarInput.h"
 #include "editor/ShapeEntry.h"
 #include "export/DesignFile.h"
+#include "model/Copies.h"
+#include "model/ShapeEdits.h"
 #include "support/TestSupport.h"
 
 #include <QColorSpace>
@@ -20,6 +24,9 @@ private slots:
     void toPolar();
     void paint();
     void layers();
+    void edits();
+    void picking();
+    void polarInput();
     void entry();
     void bandInEveryCopy();
     void randomInput();
@@ -27,7 +34,7 @@ private slots:
 private:
     void OverlayChanged(const QRegion &area) override { m_changed |= area.boundingRect(); }
     std::pair<std::int32_t, std::int32_t> ShapeColours() const override { return m_colours; }
-    void ShapeFinished(std::unique_ptr<CObjectStorage> shape) override { m_done.push_back(std::move(shape)); }
+    void ShapeFinished(std::unique_ptr<CObjectStorage> shape) override { if (shape) m_done.push_back(std::move(shape)); }
     CShapeEntry::Setup Setup(double scale = 1) const { return {1, {QSize(400, 300), scale}}; } // centre (200, 175)
 
     CShapeEntry m_entry{*this};
@@ -103,7 +110,18 @@ void tst_Editor::paint()
     QCOMPARE(Pixels(image, "205,178 210,180 200,105 190,55"), "bgkr");
     QCOMPARE(image.copy(0, 0, 400, 50), Paint({{400, 300}}, {}).copy(0, 0, 400, 50));
     QCOMPARE(Pixels(Paint({{400, 300}, 1, 0, false, 4}, shapes), "200,275 100,175 150,175"), "uub");
-    QCOMPARE(Pixels(Paint({{400, 300}, 1, 0, true, 4}, shapes), "205,178 140,60 200,275"), "bww");
+    QCOMPARE(Pixels(Paint({{400, 300}, 1, 0, true, 4}, shapes), "205,178 140,60 200,275 0,55"), "bwwk");
+
+    // A pentagram, even-odd: its arms are filled, its middle is not; a
+    // polyline's last vertex is drawn, and nothing beyond it.
+    ShapeList star;
+    star.push_back(MakeShape(1, {}, {255, 0, 0}, {0, 0, 255}));
+    for (const QPoint p : {QPoint(200, 115), QPoint(235, 223), QPoint(143, 157), QPoint(257, 157), QPoint(165, 223)})
+        star[0]->Points().push_back(*ToPolar(p, {400, 300}, 1, 0));
+    star.push_back(MakeShape(2, {{Pi / 2, 100}, {Pi / 2, 150}}));
+    const QImage stars = Paint({{400, 300}}, star);
+    QCOMPARE(Pixels(stars, "200,125 205,170 200,115 350,175"), "rwbk");
+    QVERIFY(Pixels(stars, "351,175") != "k");
 }
 
 void tst_Editor::layers()
@@ -123,7 +141,7 @@ void tst_Editor::layers()
     for (int k = 0; k < 206; ++k) {
         shapes.push_back(MakeShape(1 + k % 2, {{k * 0.7, 20.0 + k}, {k * 0.7 + 0.1, 30.0 + k}, {k * 0.7, 40.0 + k}}, {k, 200, 10}));
         if (k < 6)
-            QVERIFY(!layers.Append(shapes, shapes.size() - 1).isEmpty());
+            QVERIFY(!layers.Appended(shapes, shapes.size() - 1).isEmpty());
         if (k == 5) // drawn one by one over what was there
             QCOMPARE(shown(view), Paint(view, shapes));
     }
@@ -146,17 +164,131 @@ void tst_Editor::layers()
     }
 }
 
+void tst_Editor::edits()
+{
+    // Random edits, each repainted only where it changed: the image stays a
+    // whole paint's, and the pixels told as changed cover every pixel that did.
+    CDesignDocument document;
+    CCanvasImage canvas;
+    const CanvasView view{{400, 300}, 1.2, 0, false, 3};
+    canvas.SetView(view);
+    QRandomGenerator random(11);
+    // Enough shapes that some lie below the image of the top ones, and more
+    // added after the first paint than that image keeps on top.
+    const auto click = [&](int k) {
+        document.AddShapes(MakeCopies(MakeShape(1 + k % 2, {{k * 0.3, 20.0 + k % 90}, {k * 0.3 + 0.4, 60.0}, {k * 0.5, 90.0 - k % 70}}, {k % 250, 90, 200}), 1 + k % 3, k % 4 == 0));
+    };
+    for (int k = 0; k < 80; ++k)
+        click(k);
+    QRegion told;
+    const ShapeList &shapes = document.Shapes();
+    connect(&document, &CDesignDocument::ShapesRemoved, [&](const Places &p) { told += canvas.Removed(shapes, p); });
+    connect(&document, &CDesignDocument::ShapesInserted, [&](const Places &p) { told += canvas.Inserted(shapes, p); });
+    connect(&document, &CDesignDocument::ShapesChanged, [&](const Places &p) { told += canvas.Changed(shapes, p); });
+    connect(&document, &CDesignDocument::ShapesMoved, [&](const Places &f, const Places &t) { told += canvas.Moved(shapes, f, t); });
+    connect(&document, &CDesignDocument::ShapesAppended, [&](int first) { told += canvas.Appended(shapes, std::size_t(first)); });
+    const auto shown = [&] {
+        QImage image(view.client, QImage::Format_RGB32);
+        image.fill(qRgb(1, 2, 3));
+        QPainter painter(&image);
+        canvas.Paint(painter, image.rect(), shapes);
+        return image;
+    };
+    QImage before = shown();
+    for (int k = 80; k < 240; ++k)
+        click(k);
+    before = shown();
+    QCOMPARE(before, Paint(view, shapes));
+    told = QRegion();
+    for (int step = 0; step < 150; ++step) {
+        Places chosen;
+        for (int n = 1 + random.bounded(4); n > 0; --n)
+            chosen.append(random.bounded(int(shapes.size())));
+        std::sort(chosen.begin(), chosen.end());
+        chosen.erase(std::unique(chosen.begin(), chosen.end()), chosen.end());
+        const SelectedShapes selected = Select(shapes, chosen);
+        ShapeChanges changes = random.bounded(2) ? EditVertices(selected, TurnAndScale(0.2, 1.1)) : Recoloured(selected, ShapeColour{step, 0, 0}, {});
+        switch (random.bounded(6)) {
+        case 0: case 5: document.RemoveShapes(chosen, "Delete"); break;
+        case 1: document.MoveShapes(chosen, Raised(chosen, int(shapes.size()), random.bounded(2) ? 1 : -1), "Raise"); break;
+        case 2: document.UndoStack().undo(); break;
+        case 3: document.AddShapes(Duplicates(selected)); break;
+        default: document.ChangeShapes(changes.places, std::move(changes.shapes), "Turn");
+        }
+        const QImage after = shown();
+        QCOMPARE(after, Paint(view, shapes));
+        for (int y = 0; y < 300; ++y)
+            for (int x = 0; x < 400; ++x)
+                if (before.pixel(x, y) != after.pixel(x, y) && !told.contains(QPoint(x, y)))
+                    QFAIL(qPrintable(Str("untold", x, y, step)));
+        before = after;
+        told = QRegion();
+    }
+}
+
+void tst_Editor::picking()
+{
+    // A pentagram (even-odd: its middle is empty), a polyline, and a square
+    // over the polyline; centre (200, 175). What a click at each point picks.
+    const CanvasView view{{400, 300}, 1, 0, false, 0};
+    ShapeList shapes;
+    const auto add = [&](int type, const QList<QPoint> &pixels) {
+        shapes.push_back(MakeShape(type, {}));
+        for (const QPoint &p : pixels)
+            shapes.back()->Points().push_back(*ToPolar(p, view.client, 1, 0));
+    };
+    add(1, {{200, 115}, {235, 223}, {143, 157}, {257, 157}, {165, 223}});
+    add(2, {{300, 175}, {350, 175}});
+    add(1, {{330, 165}, {345, 165}, {345, 190}, {330, 190}});
+    CCanvasImage canvas;
+    canvas.SetView(view);
+    const std::vector<QRect> &bounds = canvas.Bounds(shapes);
+    const std::pair<QPoint, int> rows[] = {{{200, 175}, -1}, {{200, 125}, 0}, {{320, 178}, 1}, {{320, 180}, -1},
+                                           {{352, 175}, 1}, {{355, 175}, -1}, {{337, 175}, 2}, {{100, 100}, -1}};
+    for (const auto &[at, expected] : rows)
+        QCOMPARE(PickShape(shapes, bounds, view, at).value_or(-1), expected);
+    const auto handle = [&](QPoint at) { const auto h = PickHandle(shapes, {1, 2}, view, at); return h ? Str(h->first, h->second) : "none"; };
+    QCOMPARE(Str(ShapesInside(shapes, bounds, view, {290, 160, 70, 35}).size(), ShapesInside(shapes, bounds, view, {140, 110, 121, 116}).value(0),
+                 handle({331, 166}), handle({301, 174}), handle({320, 175})), "2 0 2 0 1 0 none");
+}
+
+void tst_Editor::polarInput()
+{
+    // Typed "R<A": the stored angle and radius, or the reason it is refused.
+    const std::pair<QString, QString> rows[] = {
+        {"100<45", "0.7853981635 100"}, {"100<360/7", "0.897597901143 100"}, {"2*60<-45", "-0.7853981635 120"},
+        {" (1+2)*3 < 10-4*2 ", "0.0349065850444 9"}, {"1e2<-(90)", "-1.570796327 100"}, {"5<400", "0.698131700889 5"}, {"-7<270", "-1.570796327 -7"},
+        {"100", "Type the radius, <, then the angle in degrees, for example 100<45."}, {"1<2<3", "Type the radius, <, then the angle in degrees, for example 100<45."},
+        {"<45", "Radius: it is missing."}, {"1/0<3", "Radius: Division by zero."}, {"(1<2", "Radius: A ( is not closed."},
+        {"1)<2", "Radius: A ) has no ( before it."}, {"2*<3", "Radius: A number is missing at the end."}, {"3<4x", "Angle: \"x\" is not part of a number or of + - * / ( )."},
+        {"1.2.3<4", "Radius: \"1.2.3\" is not a number."}, {"1<*2", "Angle: A number is missing before \"*\"."}, {"1<1e307*1e10", "Angle: The value is too large."}};
+    for (const auto &[text, expected] : rows) {
+        const auto parsed = ParsePolar(text);
+        const auto *point = std::get_if<PolarPoint>(&parsed);
+        QCOMPARE(point ? Str(point->angle, point->radius) : std::get<QString>(parsed), expected);
+    }
+}
+
 void tst_Editor::entry()
 {
     // Events after a press at (47, 103): L/R/M release, l/r press, d right and
-    // D left double click, e end, m move; a count repeats the next one.
+    // D left double click, e end, m move, b take back, x abandon; a count
+    // repeats the next one.
     const struct { const char *events; double scale; bool polar; const char *vertices; bool running = false; } rows[] = {
-        {"Lr", 1, false, "-1.10714871779 167.705098312"}, // (50, 100): the release's point
-        {"r", 1, false, ""}, {"LR", 1, false, "-1.10714871779 167.705098312"},
+        // The first vertex is the release's point (50, 100), not the press's; a
+        // right press, release or double click ends the shape, as End() does.
+        {"Lr", 1, false, "-1.10714871779 167.705098312"}, {"LR", 1, false, "-1.10714871779 167.705098312"},
         {"Ld", 1, false, "-1.10714871779 167.705098312"}, {"Le", 1, false, "-1.10714871779 167.705098312"},
-        {"LMlDm", 1, false, "-1.10714871779 167.705098312", true}, {"Le", 2, false, "-1.10714871779 83.8525491562"},
-        {"50L", 1, false, "49"}, {"60L", 1e-320, false, "", true},
-        {"Le", 2, true, "-1.17809724525 85"}}; // polar: -9 x 7.5 degrees, 170 pixels / 2
+        {"r", 1, false, ""}, // ended before any release: an empty shape is still added
+        // The middle button, a left press and a left double click neither add nor end.
+        {"LMlDm", 1, false, "-1.10714871779 167.705098312", true},
+        {"Le", 2, false, "-1.10714871779 83.8525491562"}, // radii in design units: pixels over the scale
+        {"50L", 1, false, "49"},         // the 50th release ends the shape with 49 vertices
+        {"60L", 1e-320, false, "", true}, // clicks that give no vertex do not count toward 49
+        {"Le", 2, true, "-1.17809724525 85"}, // polar: -9 x 7.5 degrees, 170 pixels / 2
+        // Backspace takes back the last vertex (also below 49 again), Escape adds nothing.
+        {"3Lbe", 1, false, "-1.10714871779 167.705098312 -1.10714871779 167.705098312"}, {"49LbLL", 1, false, "49"},
+        {"Lbbe", 1, false, ""}, {"LLx", 1, false, "none"}};
     for (const auto &r : rows) {
         m_done.clear();
         CShapeEntry::Setup setup = Setup(r.scale);
@@ -176,13 +308,19 @@ void tst_Editor::entry()
                 case 'd': m_entry.DoubleClick(Qt::RightButton); break;
                 case 'D': m_entry.DoubleClick(Qt::LeftButton); break;
                 case 'e': m_entry.End(); break;
-                case 'm': m_entry.Move({90, 90});
+                case 'm': m_entry.Move({90, 90}); break;
+                case 'b': m_entry.TakeBack(); break;
+                case 'x': m_entry.Abandon();
                 }
             }
             repeat = *e > '9' ? 0 : repeat;
         }
         QCOMPARE(m_entry.IsRunning(), r.running);
         m_entry.End();
+        if (m_done.empty()) { // abandoned: nothing added, the band gone
+            QVERIFY(!strcmp(r.vertices, "none") && m_entry.Overlay().IsEmpty());
+            continue;
+        }
         const CObjectStorage &shape = *m_done.at(0);
         QStringList vertices;
         for (const PolarPoint &p : shape.Points())
@@ -213,6 +351,7 @@ void tst_Editor::bandInEveryCopy()
     QCOMPARE(Str(inverted({215, 95}), inverted({280, 190}), inverted({185, 255}), inverted({120, 160}), inverted({185, 95}),
                  inverted({250, 125})), "1 1 1 1 1 0");
     m_colours = {-1, -1};
+    m_changed = QRect(); // only what the end repaints counts below
     m_entry.Release(Qt::RightButton, {});
     QVERIFY(m_entry.Overlay().IsEmpty() && m_changed.contains(QRect(120, 95, 160, 160)));
     QCOMPARE(Str(m_done.at(0)->Type(), m_done.at(0)->PenColour().green), "2 255"); // no selection gives white

@@ -5,6 +5,7 @@
 #include "model/Copies.h"
 #include "model/DesignDocument.h"
 #include "model/DrawMapping.h"
+#include "model/ShapeEdits.h"
 #include "support/TestSupport.h"
 
 #include <QBuffer>
@@ -24,8 +25,33 @@ private slots:
     void refusals();
     void mutatedFiles();
     void copies();
-    void undo();
+    void document();
+    void groups();
 };
+
+namespace {
+
+// Each shape's first radius, or its group as <copies><m with Mirror>.<copy><m if mirrored>.
+QString Describe(const ShapeList &shapes, bool groups = false)
+{
+    QStringList parts;
+    for (const auto &shape : shapes) {
+        const GroupLink &link = shape->Group();
+        parts << (!groups ? Text(shape->Points().at(0).radius) : !link.group ? QString("-")
+                  : QString("%1%2.%3%4").arg(link.group->copies).arg(link.group->mirror ? "m" : "").arg(link.copy).arg(link.mirrored ? "m" : ""));
+    }
+    return parts.join(' ');
+}
+
+QByteArray Records(const ShapeList &shapes)
+{
+    QByteArray bytes;
+    for (const auto &shape : shapes)
+        shape->AppendRecord(bytes);
+    return bytes;
+}
+
+} // namespace
 
 void tst_Model::drawing()
 {
@@ -70,11 +96,22 @@ void tst_Model::file()
     ExportDesign(path, ReadDesign(path)); // read back exactly
     QCOMPARE(ReadFileBytes(path), bytes);
 
-    design.push_back(MakeShape(1, std::vector<PolarPoint>(256)));
-    QVERIFY_THROWS_EXCEPTION(CDesignLimitError, ExportDesign(path, design));
-    design.resize(65536);
-    QVERIFY_THROWS_EXCEPTION(CDesignLimitError, ExportDesign(path, design));
-    QCOMPARE(ReadFileBytes(path), bytes); // a refused design leaves the file alone
+    // Each limit alone, with its message; a refused design leaves the file alone.
+    ShapeList wide;
+    wide.push_back(MakeShape(1, std::vector<PolarPoint>(256)));
+    ShapeList many(65536);
+    for (auto &shape : many)
+        shape = MakeShape(2, {});
+    for (const auto *refused : {&wide, &many}) {
+        try {
+            ExportDesign(path, *refused);
+            QFAIL("written");
+        } catch (const CDesignLimitError &e) {
+            QCOMPARE(QString(e.what()), refused == &wide ? "A shape has 256 vertices; a design file holds at most 255 per shape."
+                                                        : "The design has 65536 shapes; a design file holds at most 65535.");
+        }
+    }
+    QCOMPARE(ReadFileBytes(path), bytes);
 
     // Larger designs the program wrote, read and written again, are the same.
     std::mt19937_64 random(20261207);
@@ -179,29 +216,89 @@ void tst_Model::copies()
     QCOMPARE(MakeCopies(MakeShape(1, {{4.6, 5}}), 24, false)[23]->Points()[0].angle, 4.338200612166666);
 }
 
-void tst_Model::undo()
+void tst_Model::document()
 {
+    // Every edit says which places changed, is one undo step, and undoes exactly.
     CDesignDocument document;
-    const auto radii = [&] {
-        QStringList list;
-        for (const auto &shape : document.Shapes())
-            list << Text(shape->Points()[0].radius);
-        return list.join(' ');
-    };
-    document.AddShapes(MakeCopies(MakeShape(1, {{0, 1}}), 2, false));
+    QStringList said;
+    const auto places = [](const Places &p) { return Text(QList<double>(p.cbegin(), p.cend())); };
+    connect(&document, &CDesignDocument::ShapesAppended, [&](int first, int count) { said << Str("add", first, count); });
+    connect(&document, &CDesignDocument::ShapesRemoved, [&](const Places &p) { said << "rm " + places(p); });
+    connect(&document, &CDesignDocument::ShapesInserted, [&](const Places &p) { said << "in " + places(p); });
+    connect(&document, &CDesignDocument::ShapesChanged, [&](const Places &p) { said << "ch " + places(p); });
+    connect(&document, &CDesignDocument::ShapesMoved, [&](const Places &f, const Places &t) { said << "mv " + places(f) + " to " + places(t); });
+    connect(&document, &CDesignDocument::ShapesReset, [&] { said << "reset"; });
+    const auto one = [](double r) { ShapeList list; list.push_back(MakeShape(2, {{0, r}})); return list; };
+    ShapeList six;
+    for (int r = 0; r < 6; ++r)
+        six.push_back(MakeShape(2, {{0, double(r)}}));
+    document.AddShapes(std::move(six));
     document.MarkUnmodified();
-    document.AddShapes(MakeCopies(MakeShape(2, {{0, 2}}), 1, false));
-    QVERIFY(document.IsModified());
+    document.RemoveShapes({1, 3}, "Delete");
+    document.MoveShapes({0, 2}, {2, 3}, "Raise"); // 0 2 4 5: the 0 and the 4 go on top
+    QCOMPARE(Describe(document.Shapes()), "2 5 0 4");
+    document.ChangeShapes({1}, one(9), "Turn", 7);
+    document.ChangeShapes({1}, one(8), "Turn", 7); // the same drag: one step
+    document.ChangeShapes({3}, one(7), "Turn", 8);
+    document.ChangeShapes({3}, one(4), "Turn", 8); // back where it began: no step
+    QCOMPARE(Str(Describe(document.Shapes()), document.UndoStack().count()), "2 8 0 4 4");
+    document.UndoStack().undo();
+    QCOMPARE(Describe(document.Shapes()), "2 5 0 4");
+    document.UndoStack().setIndex(1);
+    QVERIFY(Describe(document.Shapes()) == "0 1 2 3 4 5" && !document.IsModified() && document.CanAdd(65529) && !document.CanAdd(65530));
+    document.UndoStack().redo();
     document.Clear();
-    QCOMPARE(document.UndoStack().undoText(), QStringLiteral("Clear"));
-    document.UndoStack().undo();
-    QCOMPARE(radii(), "1 1 2");
-    document.UndoStack().undo();
-    QCOMPARE(radii(), "1 1");
-    QVERIFY(!document.IsModified());
-    document.UndoStack().redo();
-    document.UndoStack().redo();
-    QCOMPARE(radii(), "");
+    QCOMPARE(said.join(';'), "add 0 6;rm 1 3;mv 0 2 to 2 3;ch 1;ch 1;ch 3;ch 3;ch 1;mv 2 3 to 0 2;in 1 3;rm 1 3;reset");
+}
+
+void tst_Model::groups()
+{
+    // A click's shapes are found again in a file whatever their colours; a
+    // run that is not exactly the copies of its first is no group.
+    ShapeList design;
+    const auto add = [&](ShapeList shapes) { for (auto &shape : shapes) design.push_back(std::move(shape)); };
+    const auto drawn = [] { return MakeShape(1, {{0.3, 40}, {2.9, 70}}); };
+    add(MakeCopies(drawn(), 3, true));
+    add(MakeCopies(drawn(), 1, false));
+    add(MakeCopies(drawn(), 4, false));
+    add(MakeCopies(drawn(), 1, true));
+    add(MakeCopies(drawn(), 2, false));
+    design[2]->SetFillColour(1, 2, 3);
+    design.back()->Points()[1].radius = 70.000000001;
+    const QString made = Describe(design, true);
+    RecogniseGroups(design);
+    QCOMPARE(made, "3m.0 3m.1 3m.2 3m.0m 3m.1m 3m.2m - 4.0 4.1 4.2 4.3 1m.0 1m.0m 2.0 2.1");
+    QCOMPARE(Describe(design, true), "3m.0 3m.1 3m.2 3m.0m 3m.1m 3m.2m - 4.0 4.1 4.2 4.3 1m.0 1m.0m - -");
+
+    // Edits of whole groups, odd and even counts, with and without Mirror:
+    // the design holds exactly what one click of the edited drawn shape makes.
+    const double step = 2 * Pi / 20;
+    for (const auto &[copies, mirror] : {std::pair(5, true), std::pair(4, false), std::pair(1, true), std::pair(3, false)}) {
+        const ShapeList group = MakeCopies(drawn(), copies, mirror);
+        const SelectedShapes all = Select(group, PlaceRange(0, int(group.size())));
+        const auto turned = EditVertices(all, TurnAndScale(step, 1.25));
+        QCOMPARE(Records(turned.shapes), Records(MakeCopies(MakeShape(1, {{0.3 + step, 50}, {2.9 + step, 87.5}}), copies, mirror)));
+        // A vertex of the last member moved: carried back to the first, all made again.
+        const ShapeChanges moved = MoveVertex(all, int(group.size()) - 1, 1, {1.0, 55});
+        const CObjectStorage &last = *moved.shapes.back();
+        QCOMPARE(Records(moved.shapes), Records(MakeCopies(moved.shapes[0]->Clone(), copies, mirror)));
+        QVERIFY(std::abs(last.Points()[1].angle - 1.0) < 1e-12 && last.Points()[1].radius == 55 && last.Group().group);
+    }
+    // Angles as stored: a turn wraps at 3pi/2, a scale leaves a -0 angle alone.
+    QCOMPARE(Str(TurnAndScale(step, 1)({4.6, 1}).angle, TurnAndScale(-step, 1)({-1.5, 1}).angle, std::signbit(TurnAndScale(0, 1.25)({-0.0, 1}).angle)),
+             "-1.3690260426 4.4690260426 1");
+    // One member alone leaves its group when turned; colours and kind keep it.
+    const ShapeList group = MakeCopies(drawn(), 3, false);
+    const SelectedShapes alone = Select(group, {1});
+    QCOMPARE(Str(Describe(EditVertices(alone, TurnAndScale(step, 1)).shapes, true), Describe(Recoloured(alone, ShapeColour{1, 2, 3}, {}).shapes, true),
+                 Describe(Rekinded(alone, 2).shapes, true), Describe(Duplicates(alone), true), GroupPlaces(group, 2).size()), "- 3.1 3.1 - 3");
+    QVERIFY(Duplicates(Select(group, {0, 1, 2}))[0]->Group().group != group[0]->Group().group);
+
+    // Raise and lower: each selected shape passes one unselected neighbour.
+    const std::tuple<Places, int, Places> moves[] = {{{1, 2}, 1, {2, 3}}, {{3, 4}, 1, {3, 4}}, {{0, 2}, -1, {0, 1}}, {{1, 4}, -1, {0, 3}}};
+    for (const auto &[from, direction, to] : moves)
+        QCOMPARE(Raised(from, 5, direction), to);
+    QCOMPARE(Str(ToTop({0, 2}, 5).last(), ToBottom({3, 4}).last()), "4 1");
 }
 
 QTEST_MAIN(tst_Model)

@@ -3,6 +3,8 @@
 // disk that says no.
 #include "app/AboutDlg.h"
 #include "editor/PatternDlg.h"
+#include "editor/PolarField.h"
+#include "model/Copies.h"
 #include "export/DesignFile.h"
 #include "export/Journal.h"
 #include "export/Recovery.h"
@@ -10,8 +12,10 @@
 #include "palette/ColourPickerDlg.h"
 #include "platform/OutputFile.h"
 #include "platform/SettingsStore.h"
+#include "res/Strings.h"
 #include "support/TestSupport.h"
 
+#include <QApplication>
 #include <QBuffer>
 #include <QtEndian>
 #include <QLabel>
@@ -57,12 +61,15 @@ private slots:
     }
     void settings();
     void commands();
+    void selecting();
+    void typing();
     void preview();
     void openAndClose();
     void recovery();
     void journal();
     void colourLists();
     void picker();
+    void fullDisk_data();
     void fullDisk();
 };
 
@@ -87,15 +94,19 @@ void Draw(CPatternDlg &window, const QList<QPoint> &points)
 
 void tst_Window::settings()
 {
-    // A stored text gives the scale field, copies, mirror, guides, polar snapping.
+    // A stored text gives the scale field, copies, mirror, guides, polar snapping, cycling.
     const std::pair<QByteArray, QString> rows[] = {
-        {"", "1 1 0 0 0"}, {"Scale=2.5\nCopies=24\nMirror=1\nGuides=1\nPolarSnap=1", "2.5 24 1 1 1"},
-        {"Scale=-0.75abc\nCopies=0\nMirror=yes", "-0.75 1 0 0 0"}, {"Scale=4e-7\nCopies=25", "1 1 0 0 0"}};
-    for (const auto &[stored, state] : rows) {
+        {"", "1 1 0 0 0 0"}, {"Scale=2.5\nCopies=24\nMirror=1\nGuides=1\nPolarSnap=1\nCycleColours=1", "2.5 24 1 1 1 1"},
+        {"Scale=-0.75abc\nCopies=0\nMirror=yes", "-0.75 1 0 0 0 0"}, {"Scale=4e-7\nCopies=25", "1 1 0 0 0 0"}};
+    const auto state = [](CPatternDlg &w) {
+        const CEditorSettings &s = w.Settings();
+        return Str(w.ScaleField().text(), s.copies, s.mirror, s.guides, s.polarSnap, s.cycleColours);
+    };
+    for (const auto &[stored, expected] : rows) {
         m_settings->WriteIni("[Settings]\n" + stored + '\n');
         const Window w = Open();
-        QCOMPARE(Str(w->ScaleField().text(), w->Copies(), w->Mirror(), w->Guides(), w->PolarSnapping()), state);
-        QVERIFY(w->PolygonChecked() && w->Background().SelectedIndex() == 0);
+        QCOMPARE(state(*w), expected);
+        QVERIFY(w->PolygonChecked() && w->Background().SelectedIndex() == 0 && !w->Tools().IsSelecting());
     }
     // Typed scales; a refused one keeps the last good one.
     const QString small = "The scale is too close to zero: it must be at least 0.000001 or at most -0.000001.";
@@ -109,21 +120,34 @@ void tst_Window::settings()
         QTest::keyClick(&w->ScaleField(), Qt::Key_Return); // Enter applies
         QCOMPARE(Str(w->Scale(), m_seam->texts), Str(message.isEmpty() ? 2.5 : 1, message));
     }
-    w->SetCopies(6);
+    // Written as soon as it changes; every setting and each colour list on
+    // its own come back at the next start.
     w->SetMirror(true);
+    QVERIFY(ReadFileBytes(m_settings->IniFile()).contains("Mirror=1\nPolarSnap=0\nScale=2.500000\n"));
+    w->SetCopies(6);
+    w->SetGuides(true);
+    w->SetPolarSnapping(true);
+    w->SetCycleColours(true);
+    w->Background().AddColour(0x123456);
+    w->Foreground().RemoveAllColours();
+    w->Foreground().AddColour(7);
     QTest::keyClick(w.get(), Qt::Key_Escape); // does not close
     QVERIFY(w->isVisible() && w->close());
-    QVERIFY(ReadFileBytes(m_settings->IniFile()).endsWith("[Settings]\nCopies=6\nGuides=0\nMirror=1\nPolarSnap=0\nScale=2.500000\n\n"));
-    QCOMPARE(Open()->Scale(), 2.5);
+    QVERIFY(ReadFileBytes(m_settings->IniFile()).contains("[Settings]\nCopies=6\nCycleColours=1\nGuides=1\nMirror=1\nPolarSnap=1\nScale=2.500000\n\n"));
+    w = Open();
+    QCOMPARE(Str(state(*w), Colours(w->Background()).size(), Colours(w->Background()).last(), Colours(w->Foreground())), "2.5 6 1 1 1 1 11 1193046 7");
 }
 
 void tst_Window::commands()
 {
+    // The keys pressed for real, and the menu a right click opens.
     const Window w = Open();
     QSignalSpy about(w.get(), &CPatternDlg::AboutRequested);
-    w->OnClear(); // nothing to clear: no question
-    w->SetCopies(3);
-    w->SetMirror(true);
+    w->Edits().OnClear(); // nothing to clear: no question
+    const auto key = [&](int k, Qt::KeyboardModifiers mods = Qt::ControlModifier) { QTest::keyClick(w.get(), Qt::Key(k), mods); };
+    key(Qt::Key_Up);
+    key(Qt::Key_Up);
+    key(Qt::Key_M);
     w->Foreground().SelectIndex(-1); // as the picker's Save leaves it
     Draw(*w, {{260, 150}, {280, 150}, {260, 120}}); // at atan(20 / 55) from the centre (240, 205)
     // The shape, two turned copies, three mirrored; filled in the lists' first entry, black,
@@ -132,33 +156,175 @@ void tst_Window::commands()
     QCOMPARE(Str(w->Shapes().size(), w->Shapes()[5]->Points()[0].angle, shape.FillColour().red, shape.PenColour().green),
              "6 1.74562409908 0 255");
 
-    QTest::mousePress(w.get(), Qt::LeftButton, {}, {100, 100}); // no command acts during an entry
-    w->OnUndo();
-    w->OnClear();
-    w->SetCopies(5);
-    QTest::keyClick(w.get(), Qt::Key_F1);
+    // No command acts during an entry, and the right click that ends it opens no menu.
+    QTest::mousePress(w.get(), Qt::LeftButton, {}, {100, 100});
+    for (const int k : {Qt::Key_Z, Qt::Key_Up, Qt::Key_G, Qt::Key_P, Qt::Key_O})
+        key(k);
+    key(Qt::Key_Delete, Qt::ControlModifier | Qt::ShiftModifier);
+    key(Qt::Key_F1, {});
     QTest::mouseRelease(w.get(), Qt::LeftButton, {}, {100, 100});
-    QTest::mouseClick(w.get(), Qt::RightButton, {}, {100, 100});
+    bool popup = false;
+    QTimer watch; // a menu that opened would be closed, and told
+    watch.callOnTimeout([&] { if (QWidget *menu = QApplication::activePopupWidget()) { popup = true; menu->close(); } });
+    watch.start(20);
+    QTest::mouseClick(w->windowHandle(), Qt::RightButton, {}, {100, 100});
+    QTest::qWait(300);
+    watch.stop();
+    QCOMPARE(Str(w->Shapes().size(), w->Settings().copies, w->Settings().guides, w->Settings().polarSnap, about.size(), popup, m_seam->texts.size()), "12 3 0 0 0 0 0");
+
     m_seam->answers = {B::Cancel, B::Ok};
-    w->OnClear();
+    key(Qt::Key_Delete, Qt::ControlModifier | Qt::ShiftModifier); // Clear, Cancel
     QCOMPARE(w->Shapes().size(), std::size_t(12));
-    w->OnClear();
-    QCOMPARE(m_seam->texts, QStringList(2, "Clear all drawn items, Are you sure?"));
-    QStringList items;
-    const std::unique_ptr<QMenu> menu = w->CreateMenu();
-    for (QAction *action : menu->actions())
-        items << action->text() + (action->isEnabled() ? "" : " -") + (action->isChecked() ? " +" : "");
-    QCOMPARE(items.join(';'), "&About Vortigram...;;Undo Clear;Redo -;;&Open Design...;;&Copies Around the Centre: 3;"
-                              "&More Copies;&Fewer Copies;M&irror Copies +;;Polar &Guides;Polar &Snapping");
-    w->OnUndo();
-    w->OnUndo();
-    QCOMPARE(w->Shapes().size(), std::size_t(6));
-    QTest::keyClick(w.get(), Qt::Key_Y, Qt::ControlModifier);
-    QTest::keyClick(w.get(), Qt::Key_F1);
-    QCOMPARE(Str(w->Shapes().size(), about.size()), "12 1");
+    key(Qt::Key_Delete, Qt::ControlModifier | Qt::ShiftModifier); // Clear, OK
+    key(Qt::Key_Z);
+    key(Qt::Key_Z);
+    QCOMPARE(Str(w->Shapes().size(), m_seam->texts.size()), "6 2");
+    key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    key(Qt::Key_Down);
+    key(Qt::Key_G);
+    key(Qt::Key_P);
+    key(Qt::Key_F1, {});
+    QCOMPARE(Str(w->Shapes().size(), w->Settings().copies, w->Settings().guides, w->Settings().polarSnap, about.size()), "12 2 1 1 1");
+    m_seam->files = {File("none.jvf")};
+    key(Qt::Key_O);
+    QVERIFY(m_seam->texts.last().startsWith("Cannot open " + File("none.jvf")));
+
+    // The menu, used for real: the copies submenu sets the count; More and
+    // Fewer Copies are disabled at 24 and at 1.
+    QStringList seen;
+    const auto useMenu = [&](const QString &item) {
+        QTimer poll; // until the menu is up, however long that takes
+        poll.callOnTimeout([&] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            if (!menu)
+                return;
+            poll.stop();
+            for (QAction *action : menu->actions()) {
+                seen << action->text().remove('&') + (action->isEnabled() ? "" : " -");
+                if (action->menu() && action->text().startsWith("&Copies"))
+                    for (QAction *count : action->menu()->actions())
+                        if (count->text() == item)
+                            count->trigger();
+            }
+            menu->close();
+        });
+        poll.start(20);
+        QTest::mouseClick(w->windowHandle(), Qt::RightButton, {}, {5, 5}); // on the strip
+        QTRY_VERIFY(!poll.isActive() && !QApplication::activePopupWidget());
+    };
+    useMenu("24");
+    useMenu("1");
+    useMenu("");
+    QCOMPARE(Str(w->Settings().copies, seen.filter("More Copies").join(','), seen.filter("Fewer Copies").join(',')),
+             "1 More Copies,More Copies -,More Copies Fewer Copies,Fewer Copies,Fewer Copies -");
     const CAboutDlg box;
     const QList<QLabel *> labels = box.findChildren<QLabel *>();
-    QVERIFY(labels[1]->text() == "Vortigram Version 1.0" && !labels[0]->pixmap().isNull());
+    QVERIFY(labels[1]->text() == Strings::VersionLine() && !labels[0]->pixmap().isNull());
+}
+
+void tst_Window::selecting()
+{
+    // A group of three (a triangle above the centre (240, 205) and its turns)
+    // and a triangle alone; then select mode and each command on the selection.
+    const Window w = Open();
+    w->SetCopies(3);
+    Draw(*w, {{240, 120}, {260, 150}, {220, 150}});
+    w->SetCopies(1);
+    Draw(*w, {{90, 290}, {110, 290}, {100, 310}});
+    QTest::keyClick(w.get(), Qt::Key_S);
+    QStringList log;
+    const auto state = [&] {
+        QStringList shapes;
+        for (const auto &shape : w->Shapes())
+            shapes << Str(shape->Type(), shape->FillColour().red, shape->Points()[0].angle, shape->Points()[0].radius, shape->Group().copy);
+        log << Str(w->Selection().Shapes(), "|", w->Document().UndoStack().undoText(), "|", shapes.join(','));
+    };
+    const auto click = [&](QPoint at, Qt::KeyboardModifiers keys = {}) { QTest::mouseClick(w.get(), Qt::LeftButton, keys, at); state(); };
+    const auto drag = [&](QPoint from, QPoint to, Qt::Key key = Qt::Key_unknown) {
+        QTest::mousePress(w.get(), Qt::LeftButton, {}, from);
+        QTest::mouseMove(w.get(), from + QPoint(2, 2));
+        QTest::mouseMove(w.get(), to);
+        if (key != Qt::Key_unknown)
+            QTest::keyClick(w.get(), key);
+        QTest::mouseRelease(w.get(), Qt::LeftButton, {}, to);
+        state();
+    };
+    const auto key = [&](int k, Qt::KeyboardModifiers keys = {}) { QTest::keyClick(w.get(), Qt::Key(k), keys); state(); };
+    click({296, 237});                       // a member: its group
+    click({296, 237}, Qt::ControlModifier);  // the member alone
+    click({100, 297}, Qt::ShiftModifier);    // and the triangle
+    click({400, 100});                       // nothing
+    drag({60, 270}, {130, 330});             // the triangle, inside the rectangle
+    key(Qt::Key_A, Qt::ControlModifier);
+    key(Qt::Key_Escape);
+    click({240, 140});
+    key(Qt::Key_Right, Qt::ControlModifier); // a polar step, 7.5 degrees
+    key(Qt::Key_Up, Qt::ControlModifier | Qt::ShiftModifier);
+    key(Qt::Key_Delete);
+    key(Qt::Key_Z, Qt::ControlModifier);
+    key(Qt::Key_PageUp);
+    key(Qt::Key_End);
+    key(Qt::Key_D, Qt::ControlModifier);
+    emit w->Background().activated(1);       // the list's second colour, 128
+    QTest::mouseClick(w->findChild<QRadioButton *>(), Qt::LeftButton); // "Polyline"
+    state();
+    w->Document().UndoStack().setIndex(2);   // back to the group as drawn
+    click({240, 140});
+    drag({240, 120}, {243, 98});             // a handle, to the grid point (240, 100)
+    w->SetPolarSnapping(true);
+    drag({240, 130}, {272, 149});            // turned 30 degrees: 4 polar steps
+    drag({276, 143}, {200, 200}, Qt::Key_Escape); // put back: no step
+    const QStringList expected = {
+        "0 1 2 | Add shape | 1 0 0 85 0,1 0 2.09439510267 85 1,1 0 4.18879020533 85 2,1 0 4.19683997334 172.409396496 0", "1 |", "1 3 |", " |", "3 |",
+        "0 1 2 3 |", " |", "0 1 2 |", "0 1 2 | Turn | 1 0 0.130899693917 85 0,1 0 2.22529479658 85 1,1 0 4.31968989925 85 2,",
+        "0 1 2 | Scale | 1 0 0.130899693917 106.25 0,", " | Delete | 1 0 4.19683997334 172.409396496 0", "0 1 2 | Scale |",
+        "1 2 3 | Raise | 1 0 4.19683997334 172.409396496 0,1 0 0.130899693917 106.25 0,", "0 1 2 | Lower | 1 0 0.130899693917 106.25 0,",
+        "4 5 6 | Duplicate |", "4 5 6 | Change kind | 1 0 0.130899693917 106.25 0,1 0 2.22529479658 106.25 1,1 0 4.31968989925 106.25 2,"
+        "1 0 4.19683997334 172.409396496 0,2 128 0.130899693917 106.25 0,2 128 2.22529479658 106.25 1,2 128 4.31968989925 106.25 2",
+        "0 1 2 | Add shape | 1 0 0 85 0,", "0 1 2 | Move vertex | 1 0 0 105 0,1 0 2.09439510267 105 1,1 0 4.18879020533 105 2,",
+        "0 1 2 | Turn | 1 0 0.523598775667 105 0,1 0 2.61799387833 105 1,1 0 -1.570796327 105 2,", "0 1 2 | Turn | 1 0 0.523598775667 105 0,"};
+    QCOMPARE(Str(log.size(), w->Document().UndoStack().count()), Str(expected.size(), 4)); // Add, Add, Move vertex, Turn
+    for (int i = 0; i < expected.size(); ++i)
+        QVERIFY2(log[i].startsWith(expected[i]), qPrintable(Str(i, log[i])));
+    // On screen: the outline, and a handle on each vertex, white inside.
+    const QImage shown = w->grab().toImage();
+    QCOMPARE(Str(shown.pixel(292, 115), shown.pixel(290, 113)), Str(0xFFFFFFFF, 0xFF0078D7));
+}
+
+void tst_Window::typing()
+{
+    // Vertices typed in polar form, with three copies and Mirror cycling
+    // through lists of ten and of two colours, from entries 8 and 0.
+    m_settings->WriteIni("[Foreground]\n0=1\n1=2\n[Settings]\nCopies=3\nMirror=1\nCycleColours=1\n");
+    const Window w = Open();
+    w->Background().SelectIndex(8);
+    QTest::mouseMove(w.get(), {300, 300});
+    QTest::keyClick(w.get(), Qt::Key_1, {}, 50); // a digit on the canvas opens the field
+    auto *field = w->findChild<CPolarField *>();
+    auto *edit = field->findChild<QLineEdit *>();
+    for (const QString text : {"00<360/7", "1<", "2*60<-45", ""}) {
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Return);
+        if (text == "1<") { // refused in the field, with the reason, and kept
+            QVERIFY(field->Reason() == "Angle: it is missing." && edit->text() == "1<");
+            edit->clear();
+        }
+    }
+    QStringList made;
+    for (const auto &shape : w->Shapes())
+        made << Str(shape->FillColour().red, shape->PenColour().red, shape->Points().size());
+    QCOMPARE(Str(made.join(','), w->Shapes()[0]->Points()[0].angle, w->Shapes()[0]->Points()[1].angle, w->Shapes()[0]->Points()[1].radius, field->isVisible()),
+             "192 1 2,166 2 2,0 1 2,192 1 2,166 2 2,0 1 2 0.897597901143 -0.7853981635 120 0");
+    // The read-out: the pointer in design units, and where polar snapping puts it.
+    const auto readout = [&](QPoint at) { QTest::mouseMove(w.get(), at); return w->Readout().Text(); };
+    QCOMPARE(readout({340, 205}), "r 100.0  a 90.0\u00B0");
+    w->ScaleField().setText("2");
+    w->OnApplyScale();
+    w->SetPolarSnapping(true);
+    QCOMPARE(readout({233, 100}), "r 52.6  a 356.2\u00B0  \u2192 r 55.0  a 0.0\u00B0");
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(w.get(), &leave);
+    QCOMPARE(w->Readout().Text(), "");
 }
 
 void tst_Window::preview()
@@ -169,7 +335,7 @@ void tst_Window::preview()
     w->SetFrameDelay(std::chrono::milliseconds(1));
     bool animating = false;
     QTimer::singleShot(30, w.get(), [&] {
-        animating = w->View().animating;
+        animating = w->IsAnimating();
         // Input now is dropped, not held for afterwards; a close request waits.
         QTest::mouseClick(w.get(), Qt::LeftButton, {}, {100, 100});
         QTest::mouseClick(w->findChild<QRadioButton *>(), Qt::LeftButton); // "Polyline"
@@ -178,7 +344,7 @@ void tst_Window::preview()
     });
     QSignalSpy about(w.get(), &CPatternDlg::AboutRequested);
     w->OnTest();
-    QCOMPARE(Str(animating, w->isVisible(), about.size(), w->Scale(), w->Rotation(), w->PolygonChecked()), "1 1 0 0.7 0 1");
+    QCOMPARE(Str(animating, w->isVisible(), about.size(), w->Scale(), w->PolygonChecked()), "1 1 0 0.7 1");
     QTRY_VERIFY(!w->isVisible());
     QVERIFY(w->Shapes().empty());
 }
@@ -187,31 +353,69 @@ void tst_Window::openAndClose()
 {
     Window w = Open();
     const QByteArray design = QByteArray::fromHex("FFE0AD0F0100FFFFFF00 0101FFFFFF000000") + Le(0.5) + Le(70);
-    WriteFileBytes(File("a.jvf"), design.left(30));
-    w->OpenDesign(File("a.jvf"));
-    QCOMPARE(m_seam->texts.value(0), "Cannot open " + File("a.jvf") + ".\nRecord 1 at byte 10: the file ends after 0 of the record's 1 vertex.");
+    const auto records = [&] { QTemporaryDir dir; ExportDesign(dir.filePath("x"), w->Shapes()); return ReadFileBytes(dir.filePath("x")); };
+    const auto caption = [&] { return Str(w->windowTitle(), w->isWindowModified()); };
+    // A refused Open leaves a design with unexported shapes exactly as it was.
     Draw(*w, {{240, 150}, {280, 150}});
+    const QByteArray drawn = records();
+    WriteFileBytes(File("a.jvf"), design.left(30));
+    QVERIFY(!w->Files().Open(File("a.jvf")) && records() == drawn);
+    QCOMPARE(m_seam->texts.value(0), "Cannot open " + File("a.jvf") + ".\nRecord 1 at byte 10: the file ends after 0 of the record's 1 vertex.");
     WriteFileBytes(File("a.jvf"), design);
     m_seam->answers = {B::Cancel, B::Discard};
-    QVERIFY(!w->OpenDesign(File("a.jvf")) && w->OpenDesign(File("a.jvf")));
-    QCOMPARE(Str(w->Shapes()[0]->Points()[0].radius, w->Document().IsModified(), w->Document().UndoStack().undoText()), "70 0 Open design");
-    QMimeData data;
+    QVERIFY(!w->Files().Open(File("a.jvf")) && w->Files().Open(File("a.jvf")));
+    QCOMPARE(Str(w->Shapes()[0]->Points()[0].radius, w->Document().IsModified(), w->Document().UndoStack().undoText(), caption()), "70 0 Open design a.jvf[*] - Vortigram 0");
+    QTest::keyClick(w.get(), Qt::Key_Z, Qt::ControlModifier); // Open undone: the unexported shape is back
+    QCOMPARE(Str(records() == drawn, caption()), "1 a.jvf[*] - Vortigram 1");
+    QTest::keyClick(w.get(), Qt::Key_Y, Qt::ControlModifier);
+    // Save writes the design's file with no dialog; the caption marks a change until then.
+    Draw(*w, {{240, 150}, {300, 150}});
+    QCOMPARE(caption(), "a.jvf[*] - Vortigram 1");
+    QTest::keyClick(w.get(), Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(Str(ReadFileBytes(File("a.jvf")) == records(), caption(), m_seam->folders.size()), "1 a.jvf[*] - Vortigram 0 0");
+
+    // Drops: a design; a file that is none, with Open's message; two files, the first opened.
+    const auto dropped = [&](const QStringList &names) {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString &name : names)
+            urls << QUrl::fromLocalFile(File(name));
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(200, 200), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QDropEvent drop(QPointF(200, 200), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(w.get(), &enter); // a drop follows an accepted entry
+        QCoreApplication::sendEvent(w.get(), &drop);
+        QTest::qWait(20);
+        return Str(w->Shapes().size(), m_seam->texts.last());
+    };
     WriteFileBytes(File("b.JVF"), QByteArray::fromHex("FFE0AD0F0200FFFFFF00") + design.mid(10) + design.mid(10));
-    data.setUrls({QUrl::fromLocalFile(File("b.JVF"))});
-    QDragEnterEvent enter(QPoint(200, 200), Qt::CopyAction, &data, Qt::LeftButton, {});
-    QDropEvent drop(QPointF(200, 200), Qt::CopyAction, &data, Qt::LeftButton, {});
-    QCoreApplication::sendEvent(w.get(), &enter); // a drop follows an accepted entry
-    QCoreApplication::sendEvent(w.get(), &drop);
-    QTRY_COMPARE(w->Shapes().size(), std::size_t(2));
+    WriteFileBytes(File("c.png"), "\x89PNG");
+    QCOMPARE(dropped({"c.png"}), Str(2, "Cannot open " + File("c.png") + ".\nThe file is 4 bytes long; a design file begins with a 10-byte header."));
+    QCOMPARE(dropped({"b.JVF", "c.png"}), "2 2 files were dropped; only the first, b.JVF, was opened.");
+    QCOMPARE(caption(), "b.JVF[*] - Vortigram 0");
 
     // Closing with unexported shapes: Cancel, Generate... then no file, Generate... and a file.
     Draw(*w, {{240, 150}, {280, 150}});
     m_seam->texts.clear();
     m_seam->answers = {B::Cancel, B::Save, B::Save};
     m_seam->files = {"", File("out.jvf")};
-    QVERIFY(!w->close() && !w->close() && !QFile::exists(m_settings->IniFile()));
-    QVERIFY(w->close() && QFile::exists(m_settings->IniFile()));
-    QCOMPARE(Str(ReadFileBytes(File("out.jvf")).size(), m_seam->texts.size()), "98 3");
+    QVERIFY(!w->close() && !w->close() && w->isVisible());
+    QVERIFY(w->close());
+    QCOMPARE(Str(ReadFileBytes(File("out.jvf")).size(), m_seam->texts.size(), m_seam->folders.last() == m_settings->Path()), "98 3 1");
+
+    // At the next start: the recent designs, newest first; dialogs start in
+    // the folder last used; a restored design has no file, so Save asks for one.
+    w = Open();
+    QCOMPARE(Text(w->Files().RecentFiles()), Text(QStringList{File("out.jvf"), File("b.JVF"), File("a.jvf")}));
+    m_seam->files = {File("none.jvf")};
+    w->Files().OnOpen();
+    w->Files().Restored();
+    m_seam->files = {""};
+    w->Files().OnSave();
+    QCOMPARE(Str(m_seam->folders.size(), m_seam->folders.last() == m_settings->Path(), w->windowTitle()), "4 1 Vortigram");
+    // Never narrower than the control strip lays out.
+    w->resize(300, 40);
+    QCOMPARE(w->size(), QSize(480, 100));
 
     w = Open(); // a resize ends an entry, the vertices so far about one centre
     QTest::mouseClick(w.get(), Qt::LeftButton, {}, {240, 150});
@@ -315,7 +519,7 @@ void tst_Window::recovery()
         if (r.answer == B::Yes)
             QVERIFY(Records(w->Shapes()) == seen && w->Document().IsModified() && w->Document().UndoStack().undoText() == "Restore design");
         if (r.then == 'c')
-            w->OnClear();
+            w->Edits().OnClear();
         if (r.then == 'd')
             Draw(*w, {{240, 150}, {280, 150}});
         w.reset();
@@ -523,8 +727,10 @@ void tst_Window::picker()
         m_seam->initials.clear();
         CColourPickerDlg picker;
         picker.m_pCombo = &list;
+        // A failed check inside the dialog closes it and fails after exec().
+        bool copied = false;
         QTimer::singleShot(0, &picker, [&, actions = actions] {
-            QVERIFY(Colours(picker.m_ColourList) == Colours(list) && picker.m_ColourList.SelectedIndex() == 0);
+            copied = Colours(picker.m_ColourList) == Colours(list) && picker.m_ColourList.SelectedIndex() == 0;
             for (const char *a = actions; *a; ++a) {
                 switch (*a) {
                 case 'a': m_seam->colours.push_back(0x123456); [[fallthrough]];
@@ -537,59 +743,73 @@ void tst_Window::picker()
                             button->click();
                 }
             }
+            if (picker.isVisible())
+                picker.done(-1);
         });
-        picker.exec();
+        QVERIFY(picker.exec() != -1 && copied);
         QCOMPARE(Str(Colours(list), list.SelectedIndex(), m_seam->initials).trimmed(), expected);
     }
 }
 
+namespace {
+
+// Generate onto a full disk (designs below and beyond the write buffer, a disk
+// filling part-way), into a read-only folder, onto a folder; then settings that
+// a full disk or a read-only folder refuse. Nothing there may change.
+const struct { const char *fault; int shapes, room; const char *reason; } FullDiskRows[] = {
+    {"", 40, 0, ""}, {"disk", 2, 0, "No space left on device"}, {"disk", 40, 0, "No space left on device"},
+    {"disk", 40, 4096, "No space left on device"}, {"read-only", 2, 0, "Permission denied"},
+    {"folder", 2, 0, "is a folder."}, {"disk settings", 0, 0, "No space left on device"},
+    {"read-only settings", 0, 0, "Permission denied"}};
+
+} // namespace
+
+void tst_Window::fullDisk_data()
+{
+    QTest::addColumn<int>("row");
+    for (int i = 0; i < int(std::size(FullDiskRows)); ++i)
+        QTest::newRow(qPrintable(Str(FullDiskRows[i].fault, FullDiskRows[i].shapes, FullDiskRows[i].room))) << i;
+}
+
 void tst_Window::fullDisk()
 {
-    // Generate onto a full disk (designs below and beyond the write buffer, a disk
-    // filling part-way), into a read-only folder, onto a folder; then settings that
-    // a full disk or a read-only folder refuse. Nothing there may change.
-    const struct { QString fault; int shapes, room; QString reason; } rows[] = {
-        {"", 40, 0, ""}, {"disk", 2, 0, "No space left on device"}, {"disk", 40, 0, "No space left on device"},
-        {"disk", 40, 4096, "No space left on device"}, {"read-only", 2, 0, "Permission denied"},
-        {"folder", 2, 0, "is a folder."}, {"disk settings", 0, 0, "No space left on device"},
-        {"read-only settings", 0, 0, "Permission denied"}};
-    for (const auto &r : rows) {
-        init();
-        const bool settings = r.fault.endsWith("settings");
-        const QString folder = File(settings ? "Marbrel" : "designs"), target = folder + (settings ? "/vortigram.conf" : "/d.jvf");
-        CSmallDisk disk(folder);
-        if (r.fault.contains("disk") && !disk.Why().isEmpty())
-            QSKIP(qPrintable(disk.Why()));
-        WriteFileBytes(target, "an earlier design");
-        QDir().mkpath(folder + "/inner");
-        const Window w = Open();
-        ShapeList design(r.shapes);
-        for (auto &shape : design)
-            shape = MakeShape(1, std::vector<PolarPoint>(49));
-        w->Document().AddShapes(std::move(design));
-        w->Document().MarkUnmodified();
-        m_seam->files = {folder + (r.fault == "folder" ? "/inner" : "/d.jvf")};
-        m_seam->answers = {B::Retry, B::Discard}; // try again, then close anyway
-        if (r.fault.contains("disk"))
-            disk.Fill(r.room);
-        if (r.fault.startsWith("read-only")) { // the file itself could be written in place
-            QFile::setPermissions(File(""), QFile::permissions(File("")) | QFile::ExeOther);
-            QFile::setPermissions(target, QFile::ReadOwner | QFile::ReadOther | QFile::WriteOther);
-            QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
-        }
-        {
-            std::optional<CUnprivileged> user;
-            if (r.fault.startsWith("read-only"))
-                user.emplace();
-            QCOMPARE(settings ? w->close() : w->OnGenerate(), r.fault.isEmpty() || settings);
-        }
-        QFile::remove(folder + "/filler");
-        const QString said = m_seam->texts.value(settings);
-        QCOMPARE(Str(QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), ReadFileBytes(target).size(), m_seam->texts.size()),
-                 Str(settings ? "inner vortigram.conf" : "d.jvf inner", r.fault.isEmpty() ? 31690 : 17, r.fault.isEmpty() ? 0 : 1 + settings));
-        QVERIFY2(r.fault.isEmpty() || (said.endsWith(r.reason) && said.startsWith(settings ? "The settings could not be saved to " +
-                 target + ":\n" : "Problem opening file!\n")), qPrintable(said));
+    QFETCH(int, row);
+    const auto &r = FullDiskRows[row];
+    const QString fault = r.fault;
+    const bool settings = fault.endsWith("settings");
+    const QString folder = File(settings ? "Marbrel" : "designs"), target = folder + (settings ? "/vortigram.conf" : "/d.jvf");
+    CSmallDisk disk(folder);
+    if (fault.contains("disk") && !disk.Why().isEmpty())
+        QSKIP(qPrintable(disk.Why())); // this row alone
+    WriteFileBytes(target, "an earlier design");
+    QDir().mkpath(folder + "/inner");
+    const Window w = Open();
+    ShapeList design(r.shapes);
+    for (auto &shape : design)
+        shape = MakeShape(1, std::vector<PolarPoint>(49));
+    w->Document().AddShapes(std::move(design));
+    w->Document().MarkUnmodified();
+    m_seam->files = {folder + (fault == "folder" ? "/inner" : "/d.jvf")};
+    m_seam->answers = {B::Retry, B::Discard}; // try again, then close anyway
+    if (fault.contains("disk"))
+        disk.Fill(r.room);
+    if (fault.startsWith("read-only")) { // the file itself could be written in place
+        QFile::setPermissions(File(""), QFile::permissions(File("")) | QFile::ExeOther);
+        QFile::setPermissions(target, QFile::ReadOwner | QFile::ReadOther | QFile::WriteOther);
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
     }
+    {
+        std::optional<CUnprivileged> user;
+        if (fault.startsWith("read-only"))
+            user.emplace();
+        QCOMPARE(settings ? w->close() : w->Files().OnGenerate(), fault.isEmpty() || settings);
+    }
+    QFile::remove(folder + "/filler");
+    const QString said = m_seam->texts.value(settings);
+    QCOMPARE(Str(QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), ReadFileBytes(target).size(), m_seam->texts.size()),
+             Str(settings ? "inner vortigram.conf" : "d.jvf inner", fault.isEmpty() ? 31690 : 17, fault.isEmpty() ? 0 : 1 + settings));
+    QVERIFY2(fault.isEmpty() || (said.endsWith(r.reason) && said.startsWith(settings ? "The settings could not be saved to " +
+             target + ":\n" : "Problem opening file!\n")), qPrintable(said));
 }
 
 QTEST_MAIN(tst_Window)

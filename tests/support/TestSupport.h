@@ -41,8 +41,10 @@ public:
                                         QMessageBox::StandardButtons buttons) override;
     QMessageBox::StandardButton Ask(QWidget *, const QString &, const QString &text, const Choices &choices,
                                     QMessageBox::StandardButton escape) override;
-    QString SaveFileName(QWidget *, const QString &) override { return Next(files, QString()); }
-    QString OpenFileName(QWidget *) override { return Next(files, QString()); }
+    QString SaveFileName(QWidget *, const QString &, const QString &folder) override { return Chosen(folder); }
+    QString OpenFileName(QWidget *, const QString &folder) override { return Chosen(folder); }
+    QStringList folders; // where the file dialogs started
+    QString Chosen(const QString &folder) { folders << folder; return Next(files, QString()); }
     std::optional<std::uint32_t> ChooseColour(QWidget *, std::uint32_t initial) override;
 
     template <typename T> static T Next(std::deque<T> &queue, T otherwise)
