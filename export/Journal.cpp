@@ -33,13 +33,15 @@ constexpr std::uint64_t MaxPayload =
                        CObjectStorage::MaxRecordVertices * CObjectStorage::VertexEntrySize);
 
 // A fresh journal once it is this many times the design's size, and at least
-// this large: the rewrite costs a quarter of what was appended since.
+// this large: the rewrite costs a third of what was appended since.
 constexpr qint64 CompactFactor = 4;
 constexpr qint64 CompactFloor = 64 * 1024;
 // At most two syncs a second however fast the changes come, the first at
-// once; a failed write is tried again after a second.
+// once. A failed write is tried again after a second, then after twice as
+// long each time up to a minute: a full disk is not written to all day.
 constexpr auto SyncGap = std::chrono::milliseconds(500);
-constexpr auto RetryDelay = std::chrono::seconds(1);
+constexpr auto FirstRetry = std::chrono::seconds(1);
+constexpr auto LastRetry = std::chrono::seconds(64);
 
 void PutU32(QByteArray &out, std::uint32_t value)
 {
@@ -165,6 +167,10 @@ std::string CheckEdit(JournalKind kind, const Places &places, const Places &to,
         why = CheckPlaces(places, size);
         break;
     case JournalKind::Move:
+        // Replay reads as many places to as from; an edit could differ.
+        if (to.size() != places.size())
+            return "it moves " + Count(static_cast<std::size_t>(places.size()), "shape", "shapes") +
+                   " to " + Count(static_cast<std::size_t>(to.size()), "place", "places") + '.';
         why = CheckPlaces(places, size);
         if (why.empty())
             why = CheckPlaces(to, size);
@@ -476,31 +482,38 @@ void CJournalWriter::Write(std::vector<CJournalEdit> edits, bool now)
             Apply(edit);
         }
         if (m_lost)
-            throw CFileException(QStringLiteral("The copy lost track of the design."));
-        // A journal past the limit could never be replayed: refuse it whole.
-        DesignHeader(m_design.size());
-        if (!m_file) {
-            // Nothing to lose before the first shape.
-            if (m_broken || !m_design.empty())
-                WriteFresh();
-        } else if (!entries.isEmpty()) {
-            m_file->Append(entries);
-            m_unsynced = true;
-            if (m_file->Size() > std::max(CompactFactor * (m_designBytes + DesignHeaderSize), CompactFloor))
-                WriteFresh();
-        }
+            throw CFileException(QStringLiteral("The copy lost track of the design"));
         const auto time = Clock::now();
+        if (m_file) {
+            if (!entries.isEmpty()) {
+                // A journal past the limit could never be replayed: refuse
+                // it whole (a fresh journal's header refuses it too).
+                DesignHeader(m_design.size());
+                m_file->Append(entries);
+                m_unsynced = true;
+                if (m_file->Size() > std::max(CompactFactor * (m_designBytes + DesignHeaderSize), CompactFloor))
+                    WriteFresh();
+            }
+        } else if (m_broken ? now || time >= m_due : !m_design.empty()) {
+            // The first journal once there is something to lose; after a
+            // failure, a new one when it is due, not at every change.
+            WriteFresh();
+        }
         if (m_unsynced && (now || time >= m_lastSync + SyncGap)) {
             m_file->Sync();
             m_unsynced = false;
             m_lastSync = time;
         }
-        m_due = m_lastSync + SyncGap;
+        if (!m_broken) {
+            m_due = m_lastSync + SyncGap;
+            m_retry = FirstRetry;
+        }
     } catch (...) {
         m_file.reset();
         m_broken = true;
         m_unsynced = false;
-        m_due = Clock::now() + RetryDelay;
+        m_due = Clock::now() + m_retry;
+        m_retry = std::min<Clock::duration>(2 * m_retry, LastRetry);
         throw;
     }
 }
@@ -508,6 +521,10 @@ void CJournalWriter::Write(std::vector<CJournalEdit> edits, bool now)
 void CJournalWriter::WriteFresh()
 {
     m_file.reset();
+    // Counted afresh: the length must be the records' own.
+    m_designBytes = 0;
+    for (const QByteArray &record : m_design)
+        m_designBytes += record.size();
     {
         COutputFile file(m_path);
         QByteArray head;

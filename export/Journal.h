@@ -98,4 +98,5 @@ private:
     bool m_unsynced = false;
     Clock::time_point m_lastSync;
     Clock::time_point m_due;
+    Clock::duration m_retry = std::chrono::seconds(1);
 };
