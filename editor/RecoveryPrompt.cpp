@@ -72,7 +72,9 @@ bool OfferRecovery(QWidget *parent, CRecoveryFile &recovery, CDesignDocument &do
             recovery.Flush();
             copy.Discard();
         } catch (const CFileException &e) {
-            Warn(parent, QStringLiteral("The recovery copy could not be written: %1.").arg(e.Description()));
+            const QString why = e.Description();
+            Warn(parent, QStringLiteral("The recovery copy could not be written: ") + why +
+                             (why.endsWith('.') ? "" : "."));
         }
         return true;
     }

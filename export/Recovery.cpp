@@ -193,6 +193,9 @@ std::vector<CCrashCopy> CRecoveryFile::Orphans() const
 
 void CRecoveryFile::Follow(const CDesignDocument &document)
 {
+    // One document at a time: a new window's takes over from the last one's.
+    for (const QMetaObject::Connection &connection : std::exchange(m_connections, {}))
+        QObject::disconnect(connection);
     const CDesignDocument *doc = &document;
     // Each change is encoded as the shapes it brings, never the whole design
     // but for a reset, where the whole design is the change.
