@@ -223,6 +223,32 @@ Goal FinishGoal(const char *what, const char *benchmark)
             }};
 }
 
+// A counter of a benchmark, or nothing when it did not run.
+const double *Counter(const Lookup &find, const char *benchmark, const char *name)
+{
+    const CGoalReporter::Measured *run = find(benchmark);
+    if (!run)
+        return nullptr;
+    const auto found = run->counters.find(name);
+    return found == run->counters.end() ? nullptr : &found->second;
+}
+
+// The journal's bytes per added 49-vertex shape, against the shape's record.
+Goal JournalBytesGoal(const char *what, const char *benchmark)
+{
+    return {what, "<= 2 x record", [benchmark](const Lookup &find, std::string &figure, bool &met) {
+                const double *bytes = Counter(find, benchmark, "bytes_per_addition");
+                const double *ratio = Counter(find, benchmark, "x_record");
+                const double *syncs = Counter(find, benchmark, "syncs");
+                if (!bytes || !ratio || !syncs)
+                    return false;
+                figure = Format("%.0f bytes", *bytes) + Format(" = %.2f x the record", *ratio) +
+                         Format("; syncs: %.0f", *syncs);
+                met = *ratio <= 2.0;
+                return true;
+            }};
+}
+
 } // namespace
 
 int CGoalReporter::PrintGoals() const
@@ -371,6 +397,42 @@ int CGoalReporter::PrintGoals() const
          }},
         SaveGoal("SaveColours of 10,000, to disk", "BM_SaveColours"),
         SaveGoal("SaveColours of 10,000, to memory", "BM_SaveColoursToMemory"),
+        JournalBytesGoal("Journal per addition, 1,000 open", "BM_JournalAdditions1000"),
+        JournalBytesGoal("Journal per addition, 10,000 open", "BM_JournalAdditions10000"),
+        JournalBytesGoal("Journal per addition, 64,535 open", "BM_JournalAdditions64535"),
+        JournalBytesGoal("Journal per addition + undo, compacting", "BM_JournalAddUndo1000"),
+        {"Journal syncs, 100 additions in 1 s", "<= 4 per s",
+         [](const Lookup &find, std::string &figure, bool &met) {
+             const double *count = Counter(find, "BM_JournalSyncsInBurst", "syncs");
+             const double *rate = Counter(find, "BM_JournalSyncsInBurst", "syncs_per_second");
+             if (!count || !rate)
+                 return false;
+             figure = Format("%.0f syncs", *count) + Format(" = %.1f per s", *rate);
+             met = *rate <= 4.0;
+             return true;
+         }},
+        {"Window thread per change, + journal", "<= 20 us",
+         [](const Lookup &find, std::string &figure, bool &met) {
+             const double *with = Counter(find, "BM_WindowThreadPerChange", "thread_us_per_change");
+             const double *without = Counter(find, "BM_WindowThreadPerChangeNoRecovery", "thread_us_per_change");
+             if (!with || !without)
+                 return false;
+             figure = Format("%.2f us", *with) + Format(" (%.2f us without the journal)", *without);
+             met = *with <= 20.0;
+             return true;
+         }},
+        {"Replay, 65,535 shapes + 10,000 changes", ">= 300 MB/s",
+         [](const Lookup &find, std::string &figure, bool &met) {
+             const Measured *replay = find("BM_ReplayJournal");
+             const double *megabytes = Counter(find, "BM_ReplayJournal", "journal_mb");
+             if (!replay || !megabytes || replay->seconds <= 0)
+                 return false;
+             const double rate = *megabytes / replay->seconds;
+             figure = Format("%.0f MB/s", rate) + Format(" (%.1f ms", replay->seconds * 1e3) +
+                      Format(" for %.1f MB)", *megabytes);
+             met = rate >= 300;
+             return true;
+         }},
         {"Start-up to the first painted frame", "< 200 ms",
          [](const Lookup &find, std::string &figure, bool &met) {
              const Measured *startup = find("BM_StartupToFirstFrame");

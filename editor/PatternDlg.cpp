@@ -1,6 +1,7 @@
 #include "editor/PatternDlg.h"
 
 #include "editor/Preview.h"
+#include "editor/RecoveryPrompt.h"
 #include "editor/SettingsFile.h"
 #include "editor/ScaleText.h"
 #include "export/DesignReader.h"
@@ -339,37 +340,8 @@ bool CPatternDlg::AddShapes(ShapeList shapes, const QString &name)
 
 void CPatternDlg::OfferRecovery()
 {
-    if (!m_recovery)
-        return;
-    for (const QString &orphan : m_recovery->Orphans()) {
-        ShapeList shapes;
-        try {
-            shapes = ReadDesign(orphan);
-        } catch (const std::exception &) {
-            CRecoveryFile::Discard(orphan); // nothing in it can be restored
-            continue;
-        }
-        const auto answer = CDialogSeam::Current().Ask(
-            this, AppCaption(),
-            QStringLiteral("Vortigram did not end normally while a design of %1 was being "
-                           "edited. Restore that design?")
-                .arg(shapes.size() == 1 ? QStringLiteral("1 shape")
-                                        : QStringLiteral("%1 shapes").arg(shapes.size())),
-            {{QMessageBox::Yes, QStringLiteral("Yes")}, {QMessageBox::No, QStringLiteral("No")}},
-            QMessageBox::No);
-        if (answer != QMessageBox::Yes) {
-            CRecoveryFile::Discard(orphan);
-            continue;
-        }
-        // Restored, but not exported: closing asks about it as about any change.
-        RecogniseGroups(shapes);
-        m_document.ReplaceAll(std::move(shapes), QStringLiteral("Restore design"));
+    if (m_recovery && ::OfferRecovery(this, *m_recovery, m_document))
         m_files.Restored();
-        // This run's own copy holds the design before the old one goes.
-        m_recovery->Flush();
-        CRecoveryFile::Discard(orphan);
-        return;
-    }
 }
 
 void CPatternDlg::OnBackgroundColours()

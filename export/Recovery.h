@@ -1,26 +1,70 @@
 #pragma once
 
-#include <QByteArray>
+#include "export/Journal.h"
+
+#include <QMetaObject>
 #include <QString>
-#include <QStringList>
 
 #include <condition_variable>
+#include <cstdint>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <thread>
 #include <vector>
 
 class CDesignDocument;
-class QLockFile;
 
-// A copy of the design on disk, as a design file rewritten after every
-// change on a thread of its own, so that a crash loses at most the shape being
-// entered and the editing never waits for the disk.
+// A claim on a slot of the recovery folder through its lock file. flock()
+// and not QLockFile: the kernel drops the claim when the program ends,
+// however it ends, where QLockFile guesses from a process id that a zombie,
+// a reused id or a lock file cut short by the kill can mislead.
+class CSlotLock
+{
+public:
+    CSlotLock() = default;
+    // Claims the lock file at path, creating it when needed; an empty lock
+    // when another program holds it, or when it cannot be made (why says why).
+    static CSlotLock Claim(const QString &path, QString *why = nullptr);
+    CSlotLock(CSlotLock &&other) noexcept;
+    CSlotLock &operator=(CSlotLock &&other) noexcept;
+    // Lets go and removes the lock file: no lock files pile up.
+    ~CSlotLock();
+
+    explicit operator bool() const { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
+    QString m_path;
+};
+
+// The journal of a run that did not end normally, claimed by this program
+// while the object lives, so that no other program offers it meanwhile.
+class CCrashCopy
+{
+public:
+    CCrashCopy(QString fileName, CSlotLock lock);
+
+    QString FileName() const { return m_fileName; }
+    // The design the user last saw in that run; throws as ReplayJournal.
+    ShapeList Replay() const { return ReplayJournal(m_fileName); }
+    // Removes the copy for good.
+    void Discard();
+    // Renames a copy that is no journal, or a damaged one, so that it is not
+    // offered again; returns the new name, empty when it could not be renamed.
+    QString SetAside();
+
+private:
+    QString m_fileName;
+    CSlotLock m_lock;
+};
+
+// A copy of the design on disk, as a journal of its changes written on a
+// thread of its own: a crash loses at most the last second, and the editing
+// never waits for the disk.
 //
 // Each running program holds a slot of the recovery folder: a lock file and
-// its recovery file. A recovery file whose lock nobody holds was left by a run
-// that did not end normally.
+// its journal. A journal whose lock nobody holds was left by a run that did
+// not end normally.
 class CRecoveryFile
 {
 public:
@@ -35,43 +79,42 @@ public:
     CRecoveryFile(const CRecoveryFile &) = delete;
     CRecoveryFile &operator=(const CRecoveryFile &) = delete;
 
-    // This program's recovery file; empty when no slot could be taken.
+    // This program's journal; empty when no slot could be taken.
     QString FileName() const { return m_fileName; }
-    // Recovery files of runs that are not running any more, newest first.
-    QStringList Orphans() const;
-    // Removes a recovery file that is not this program's.
-    static void Discard(const QString &orphan);
+    // The journals of runs that are not running any more, newest first,
+    // each claimed for this program until it goes.
+    std::vector<CCrashCopy> Orphans() const;
 
-    // Keeps the file equal to the document from now on.
+    // Keeps the journal equal to the document from now on.
     void Follow(const CDesignDocument &document);
-    // Until everything handed to the writer is on disk.
+    // Until everything handed to the writer is on disk and synced; throws
+    // CFileException saying why when it could not be written.
     void Flush();
     // The normal end of the run: the file goes and the slot is free.
     void Close();
 
 private:
-    using Chunk = std::shared_ptr<const QByteArray>;
-    struct Snapshot
-    {
-        std::vector<Chunk> records;
-        std::size_t count = 0;
-    };
-
-    void Encode(const CDesignDocument &document, std::size_t first);
-    void Post();
+    void Post(CJournalEdit edit);
     void Run();
-    void Write(const Snapshot &snapshot) const;
+    void Stop(bool discard);
 
     QString m_folder;
     QString m_fileName;
-    std::unique_ptr<QLockFile> m_lock;
-    Snapshot m_design; // the records of the design, as the document last changed
+    QString m_noSlot; // why no slot could be taken
+    CSlotLock m_lock;
+    std::vector<QMetaObject::Connection> m_connections;
+    std::unique_ptr<CJournalWriter> m_journal; // the writer thread's
 
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::condition_variable m_idle;
-    std::optional<Snapshot> m_pending;
-    bool m_writing = false;
+    std::vector<CJournalEdit> m_queue;
+    std::uint64_t m_posted = 0;  // edits handed to the writer
+    std::uint64_t m_durable = 0; // of which on disk and synced
+    QString m_failure;           // why the writer's last pass failed
+    bool m_flushWanted = false;
+    bool m_busy = false;
     bool m_stop = false;
+    bool m_discard = false;
     std::thread m_writer;
 };

@@ -4,8 +4,18 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <limits>
 #include <unistd.h>
+
+namespace {
+
+[[noreturn]] void FailWithErrno()
+{
+    throw CFileException(QString::fromLocal8Bit(std::strerror(errno)));
+}
+
+} // namespace
 
 CFileException::CFileException(const QString &description)
     : std::runtime_error(description.toStdString())
@@ -76,4 +86,47 @@ QString COutputFile::ErrorString() const
 {
     const QString text = m_file.errorString();
     return text.isEmpty() ? QStringLiteral("Unknown error") : text;
+}
+
+CAppendFile::CAppendFile(const QString &path)
+    : m_file(path)
+{
+    // Unbuffered: an append is in the file (the kernel's cache) when it returns.
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        throw CFileException(m_file.errorString());
+    m_size = m_file.size();
+}
+
+void CAppendFile::Append(const QByteArray &bytes)
+{
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const qint64 written = m_file.write(bytes.constData() + done, bytes.size() - done);
+        if (written <= 0) {
+            // A record cut short stays at the end; the caller starts a new file.
+            m_size += done;
+            throw CFileException(m_file.errorString());
+        }
+        done += written;
+    }
+    m_size += done;
+}
+
+void CAppendFile::Sync()
+{
+    if (::fdatasync(m_file.handle()) != 0)
+        FailWithErrno();
+}
+
+void SyncFolder(const QString &folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        FailWithErrno();
+    const int synced = ::fsync(fd);
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    if (synced != 0)
+        FailWithErrno();
 }

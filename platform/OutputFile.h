@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFile>
 #include <QSaveFile>
 #include <QString>
 
@@ -36,3 +37,28 @@ private:
 
     QSaveFile m_file;
 };
+
+// A file that only grows, for a journal: each Append goes to the end at once
+// (a killed program loses nothing appended), and Sync makes it survive a
+// power cut. Every failure is thrown as a CFileException.
+class CAppendFile
+{
+public:
+    // Opens an existing file for appending.
+    explicit CAppendFile(const QString &path);
+
+    CAppendFile(const CAppendFile &) = delete;
+    CAppendFile &operator=(const CAppendFile &) = delete;
+
+    void Append(const QByteArray &bytes);
+    void Sync();
+    qint64 Size() const { return m_size; }
+
+private:
+    QFile m_file;
+    qint64 m_size = 0;
+};
+
+// Makes the names in a folder (a file just renamed into place) survive a
+// power cut.
+void SyncFolder(const QString &folder);

@@ -6,23 +6,34 @@
 #include "editor/PolarField.h"
 #include "model/Copies.h"
 #include "export/DesignFile.h"
+#include "export/Journal.h"
 #include "export/Recovery.h"
 #include "palette/ColourComboBox.h"
 #include "palette/ColourPickerDlg.h"
+#include "platform/OutputFile.h"
 #include "platform/SettingsStore.h"
 #include "res/Strings.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+
+#include <csignal>
+#include <set>
+#include <numeric>
+#include <random>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using Window = std::unique_ptr<CPatternDlg>;
 using B = QMessageBox;
@@ -54,6 +65,7 @@ private slots:
     void preview();
     void openAndClose();
     void recovery();
+    void journal();
     void colourLists();
     void picker();
     void fullDisk_data();
@@ -411,24 +423,271 @@ void tst_Window::openAndClose()
     QCOMPARE(w->Shapes()[0]->Points()[0].radius, 55.0);
 }
 
+namespace {
+
+// The design's records, as a file holds them: what a replay must give back.
+QByteArray Records(const ShapeList &shapes)
+{
+    QByteArray bytes;
+    for (const auto &shape : shapes)
+        shape->AppendRecord(bytes);
+    return bytes;
+}
+
+QByteArray Replayed(const QByteArray &journal)
+{
+    QBuffer buffer;
+    buffer.setData(journal);
+    buffer.open(QIODevice::ReadOnly);
+    return Records(ReplayJournal(buffer));
+}
+
+// One step of a seeded editing session: additions, undo, redo, and removal,
+// change, move and clearing at random places.
+void Edit(CDesignDocument &document, std::mt19937 &random)
+{
+    const auto pick = [&](int n) { return int(random() % unsigned(n)); };
+    const auto make = [&](qsizetype n) {
+        ShapeList shapes;
+        while (n-- > 0)
+            shapes.push_back(MakeShape(1 + pick(2), std::vector<PolarPoint>(pick(20), {pick(7) * 0.5, 1.0 * pick(300)}), {pick(256), 0, 0}));
+        return shapes;
+    };
+    const int size = int(document.Shapes().size());
+    Places places;
+    for (int place = 0; place < size; ++place)
+        if (pick(6) == 0)
+            places << place;
+    // Moved together, anywhere.
+    const Places to = PlaceRange(pick(size - int(places.size()) + 1), int(places.size()));
+    switch (pick(10)) {
+    case 4: return document.UndoStack().undo();
+    case 5: return document.UndoStack().redo();
+    case 6: return document.RemoveShapes(places, "Remove");
+    case 7: return document.ChangeShapes(places, make(places.size()), "Change");
+    case 8: return document.MoveShapes(places, to, "Move");
+    case 9: return pick(3) ? document.UndoStack().undo() : document.Clear();
+    default: return document.AddShapes(make(1 + pick(3)));
+    }
+}
+
+} // namespace
+
 void tst_Window::recovery()
 {
-    auto first = std::make_unique<CRecoveryFile>();
-    Window w = Open(first.get());
+    // A small disk, full for one of the restores below.
+    CSmallDisk disk(File("state"));
+    const QString state = File("state/Marbrel/vortigram/");
+    const QString asked = "Vortigram did not end normally while a design of 1 shape was being edited. Restore that design?";
+    const QRegularExpression stamp("\\d{8}-\\d{6}");
+    const auto listing = [&] { return QDir(state).entryList(QDir::Files).join(' ').replace(stamp, "T"); };
+    auto run = std::make_unique<CRecoveryFile>();
+    Window w = Open(run.get());
     Draw(*w, {{240, 150}, {280, 150}});
-    first->Flush();
-    ExportDesign(File("d.jvf"), w->Shapes());
-    QCOMPARE(ReadFileBytes(first->FileName()), ReadFileBytes(File("d.jvf")));
-    CRecoveryFile second; // a second program running at once
-    QVERIFY(second.Orphans().isEmpty() && second.FileName() != first->FileName());
-    w.reset(); // the first program dies: its copy stays, its lock goes
-    first.reset();
-    m_seam->answers = {B::Yes, B::Discard};
-    w = Open(&second);
-    w->OfferRecovery();
-    const QDir state(File("state/Marbrel/vortigram"));
-    QCOMPARE(Str(w->Shapes().size(), w->Document().IsModified(), state.entryList({"*.jvf"})), "1 1 design-2.jvf");
-    QVERIFY(w->close() && state.entryList({"*.jvf"}).isEmpty());
+    Draw(*w, {{240, 150}, {200, 150}});
+    // A crash after an undo restores what the user saw.
+    w->OnUndo();
+    const QByteArray seen = Records(w->Shapes());
+    // A second program running at once is offered nothing of the first.
+    auto second = std::make_unique<CRecoveryFile>();
+    QVERIFY(second->Orphans().empty());
+    // The first program dies: its copy stays.
+    w.reset();
+    run = std::move(second);
+    // Each run: its answer, what it does before it dies (c clear, d draw), what it was asked, the folder.
+    const QString full = disk.Why().isEmpty() ? asked + "|The recovery copy could not be written: No space left on device.|" : "";
+    const struct { B::StandardButton answer; char then; QString said, folder; } runs[] = {
+        // Restored, first onto a full disk: the old copy goes only once this run's own holds the design.
+        {B::Yes, 'c', full + asked, "design-2.journal design-2.lock"},
+        // The run before cleared its design: nothing to offer, and the copy goes.
+        {B::No, 'd', "", "design-1.lock"},
+        // No: the copy goes for good.
+        {B::No, ' ', asked, "design-2.lock"}};
+    for (const auto &r : runs) {
+        m_seam->texts.clear();
+        // Ok answers the message and the Clear question.
+        m_seam->answers = {r.answer, B::Ok, r.answer, B::Ok};
+        w = Open(run.get());
+        if (!full.isEmpty() && r.then == 'c') {
+            disk.Fill(0);
+            w->OfferRecovery();
+            disk.Fill(500000);
+        }
+        w->OfferRecovery();
+        QCOMPARE(Str(m_seam->texts.join('|'), listing()), Str(r.said, r.folder));
+        if (r.answer == B::Yes)
+            QVERIFY(Records(w->Shapes()) == seen && w->Document().IsModified() && w->Document().UndoStack().undoText() == "Restore design");
+        if (r.then == 'c')
+            w->Edits().OnClear();
+        if (r.then == 'd')
+            Draw(*w, {{240, 150}, {280, 150}});
+        w.reset();
+        run = std::make_unique<CRecoveryFile>();
+    }
+    // Copies that cannot be restored: no journal (set aside), unreadable (kept).
+    WriteFileBytes(state + "design-5.journal", "not a journal");
+    WriteFileBytes(state + "design-6.journal", "");
+    QFile::setPermissions(state + "design-6.journal", {});
+    // Nobody may claim the copies, and reach them.
+    QFile::setPermissions(state, QFile::Permissions(0x7777));
+    QFile::setPermissions(File(""), QFile::Permissions(0x7711));
+    m_seam->texts.clear();
+    {
+        CUnprivileged user;
+        w = Open(run.get());
+        w->OfferRecovery();
+        w.reset();
+    }
+    QCOMPARE(m_seam->texts.join('|').replace(stamp, "T").replace(state, "/"),
+             "The recovery copy /design-5.journal cannot be restored.\nByte 0: the file does not begin with the recovery journal's mark 56 4A 4E 4C.\n"
+             "It was renamed to /damaged-T-design-5.journal.|"
+             "The recovery copy /design-6.journal cannot be read: Permission denied.\nIt stays, to be offered again at the next start.");
+    QCOMPARE(listing(), "damaged-T-design-5.journal design-1.lock design-6.journal");
+}
+
+void tst_Window::journal()
+{
+    // Replay is as strict as the design reader: what each journal replays to, or why it is refused.
+    // Shapes of 0 to 6 vertices.
+    std::vector<QByteArray> r(7);
+    for (int n = 0; n < 7; ++n)
+        MakeShape(1 + n % 2, std::vector<PolarPoint>(n, {0.5, 70}))->AppendRecord(r[n]);
+    const auto of = [](const std::vector<CJournalEdit> &edits, QByteArray bytes = QByteArray("VJNL\1\0\0\0", 8)) {
+        for (const CJournalEdit &edit : edits)
+            bytes += EncodeJournalEntry(edit);
+        try {
+            return Replayed(bytes);
+        } catch (const CJournalError &e) {
+            return QByteArray(e.what());
+        }
+    };
+    using K = JournalKind;
+    // Shapes 1 and 2, in bytes 8 to 90.
+    const CJournalEdit two{K::Design, {}, {}, 0, {r[1], r[2]}};
+    // Every kind: 1 2; 3 added; 1 to the end; 4 for 3; 5 and 6 in at 0 and 2; then 2 and 4 out, and the last.
+    const std::vector<CJournalEdit> all = {two, {K::Append, {}, {}, 0, {r[3]}}, {K::Move, {0}, {2}}, {K::Change, {1}, {}, 0, {r[4]}},
+                                           {K::Insert, {0, 2}, {}, 0, {r[5], r[6]}}};
+    const auto after = [&](std::vector<CJournalEdit> more) { return more.insert(more.begin(), all.begin(), all.end()), more; };
+    QCOMPARE(of(all), r[5] + r[2] + r[6] + r[4] + r[1]);
+    QCOMPARE(of(after({{K::Remove, {1, 3}}, {K::RemoveLast, {}, {}, 1}})), r[5] + r[6]);
+    QCOMPARE(of({two}, QByteArray("VJNL\2\0\0\0", 8)), "Byte 4: the journal is of format 2; this version reads format 1.");
+    QCOMPARE(of({{K::Append}}), "Entry 1 at byte 8: the journal does not begin with the design it started from.");
+    QCOMPARE(of({}), "Entry 1 at byte 8: the journal's first entry, the design it started from, is incomplete or damaged.");
+    QCOMPARE(of({{K::Design, {}, {}, 0, std::vector(65535, r[0])}, {K::Append, {}, {}, 0, {r[0]}}}),
+             "Entry 2 at byte 524307: it takes the design to 65536 shapes; a design file holds at most 65535.");
+    const std::pair<CJournalEdit, const char *> broken[] = {
+        {{K(9)}, "kind 9 is not one of 1 to 7."}, {{K::Remove, {2}}, "place 2 is out of range (0 to 1)."},
+        {{K::Remove, {70000}}, "place 70000 is out of range."}, {{K::RemoveLast, {}, {}, 3}, "it removes the last 3 shapes of 2."},
+        {{K::Change, {1, 1}, {}, 0, {r[0], r[0]}}, "places 1 and 1 are not in ascending order."},
+        {{K::Insert, {0, 1}, {}, 0, {r[0]}}, "it holds 1 shape for 2 places."}, {{K::Move, {0, 1}, {1}}, "it ends early."},
+        {{K::Remove, {0}, {1}}, "it goes on for 4 bytes after its end."},
+        {{K::Append, {}, {}, 0, {QByteArray::fromHex("0700FFFFFF000000")}},
+         "its shapes, from byte 96, are not a design file's: Record 1 at byte 10: type 7 is neither 1 (polygon) nor 2 (polyline)."}};
+    for (const auto &[edit, why] : broken)
+        QCOMPARE(of({two, edit}), "Entry 2 at byte 91: " + QByteArray(why));
+
+    // A session, each change on disk: where each entry ends, and the design after it.
+    CDesignDocument document;
+    std::vector<std::pair<qint64, QByteArray>> states;
+    QByteArray journal;
+    {
+        CRecoveryFile recovery(File("cut"));
+        recovery.Follow(document);
+        for (std::mt19937 random(1); states.size() < 25;) {
+            Edit(document, random);
+            recovery.Flush();
+            if (const qint64 size = QFileInfo(recovery.FileName()).size(); size > 0)
+                states.emplace_back(size, Records(document.Shapes()));
+        }
+        journal = ReadFileBytes(recovery.FileName());
+    }
+    // Cut at any byte, or with any byte damaged, a journal replays to the design before the entry there.
+    for (auto [cut, state] = std::pair(states[0].first, states.begin()); cut <= journal.size(); ++cut) {
+        state += state + 1 != states.end() && state[1].first <= cut;
+        QByteArray damaged = journal;
+        damaged[cut % journal.size()] ^= 0x10;
+        QVERIFY(Replayed(journal.left(cut)) == state->second && (cut == journal.size() || Replayed(damaged) == state->second));
+    }
+
+    // The program killed at any instant, appending or writing a fresh journal: every replay is the design after some
+    // number of the session's changes. Slots, locks and temporary files are taken again: nothing piles up.
+    constexpr int Steps = 1000;
+    std::set<QByteArray> prefixes = {{}};
+    CDesignDocument oracle;
+    CRecoveryFile bounded(File("bounded"));
+    bounded.Follow(oracle);
+    std::mt19937 session(7);
+    for (int step = 1; step <= Steps; ++step) {
+        Edit(oracle, session);
+        prefixes.insert(Records(oracle.Shapes()));
+        // Written afresh whenever it passes four times the design, and 64 KiB.
+        if (step % 100 == 0) {
+            bounded.Flush();
+            QVERIFY(QFileInfo(bounded.FileName()).size() <= std::max<qint64>(4 * (Records(oracle.Shapes()).size() + 10), 65536));
+        }
+    }
+    // A temporary file of a slot a killed run held goes when the slot is claimed again.
+    QDir().mkpath(File("crash"));
+    WriteFileBytes(File("crash/design-2.journal.x"), "");
+    int restored = 0;
+    std::mt19937 moments(11);
+    for (int run = 0; run < 30; ++run) {
+        const pid_t child = fork();
+        if (child == 0) {
+            CDesignDocument edited;
+            CRecoveryFile recovery(File("crash"));
+            recovery.Follow(edited);
+            std::mt19937 random(7);
+            for (int step = 0; step < Steps; ++step) {
+                Edit(edited, random);
+                // About a click a millisecond, so that the kills spread over the session.
+                if (step % 10 == 0)
+                    usleep(500);
+            }
+            recovery.Flush();
+            pause();
+        }
+        usleep(moments() % 70000);
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        CRecoveryFile next(File("crash"));
+        for (CCrashCopy &copy : next.Orphans()) {
+            const QByteArray design = Records(copy.Replay());
+            QVERIFY(prefixes.count(design));
+            restored += !design.isEmpty();
+            copy.Discard();
+        }
+    }
+    QVERIFY(restored > 15);
+    QCOMPARE(QDir(File("crash")).entryList(QDir::Files), QStringList());
+
+    // Two programs: a copy one of them is asking about is not offered by the other.
+    CRecoveryFile(File("crash")).Follow(document);
+    const auto offeredElsewhere = [&] {
+        const pid_t child = fork();
+        if (child == 0)
+            _exit(int(CRecoveryFile(File("crash")).Orphans().size()));
+        int status = 0;
+        waitpid(child, &status, 0);
+        return WEXITSTATUS(status);
+    };
+    std::vector<CCrashCopy> asked = CRecoveryFile(File("crash")).Orphans();
+    const int meanwhile = offeredElsewhere();
+    asked.clear();
+    QCOMPARE(Str(meanwhile, offeredElsewhere()), "0 1");
+
+    // No slot: the reason the copy cannot be written.
+    WriteFileBytes(File("file"), "");
+    for (int slot = 1; slot <= 999; ++slot)
+        WriteFileBytes(File("crash/design-%1.journal").arg(slot), "");
+    for (const QString &folder : {File("file/v"), File("crash")}) {
+        try {
+            CRecoveryFile(folder).Flush();
+        } catch (const CFileException &e) {
+            m_seam->texts << e.Description();
+        }
+    }
+    QCOMPARE(m_seam->texts.join('|'), "Cannot make the folder " + File("file/v") + " (Not a directory)|All 999 slots of " + File("crash") + " are taken");
 }
 
 void tst_Window::colourLists()

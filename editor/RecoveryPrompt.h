@@ -1,0 +1,14 @@
+#pragma once
+
+class CDesignDocument;
+class CRecoveryFile;
+class QWidget;
+
+// Offers the designs of runs that did not end normally, newest first, until
+// the user restores one: it replaces the document's design as one undoable
+// step, unexported, and true is returned. A crash copy goes when the user declines it, or once this
+// run's own copy holds the restored design; one that cannot be read stays
+// and the user is told why; one that is no journal, or a damaged one, is
+// renamed out of the way. Every copy is claimed while it is asked about, so
+// no two programs offer the same one.
+bool OfferRecovery(QWidget *parent, CRecoveryFile &recovery, CDesignDocument &document);
