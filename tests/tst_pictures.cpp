@@ -1,0 +1,167 @@
+// Pictures out: animations decoded frame by frame against --render, stills
+// and animations onto a full disk, and the layout of a printed page.
+#include "app/CommandLine.h"
+#include "editor/Picture.h"
+#include "editor/Preview.h"
+#include "export/DesignFile.h"
+#include "support/TestSupport.h"
+
+#include <gif_lib.h>
+#include <webp/demux.h>
+
+#include <QColorSpace>
+#include <QDir>
+#include <QPainter>
+#include <QTest>
+
+class tst_Pictures : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void animation();
+    void printedPage();
+    void fullDisk();
+
+private:
+    QString File(const QString &name) const { return m_dir.filePath(name); }
+    int Run(QStringList args) const { return RunHeadless(ParseCommandLine(QStringList{"vortigram"} + args)); }
+    QImage Render(const QString &design, const QString &size, int k) const;
+
+    QTemporaryDir m_dir;
+    ShapeList m_shapes;
+};
+
+namespace {
+
+using Frames = QList<std::pair<QImage, int>>; // each frame and how long it shows, in ms
+
+Frames Decode(const QString &path)
+{
+    Frames frames;
+    int error = 0;
+    if (GifFileType *gif = path.endsWith(".gif") ? DGifOpenFileName(qPrintable(path), &error) : nullptr) {
+        for (int i = 0, slurped = DGifSlurp(gif); slurped == GIF_OK && i < gif->ImageCount; ++i) {
+            const SavedImage &image = gif->SavedImages[i];
+            QImage frame(image.ImageDesc.Width, image.ImageDesc.Height, QImage::Format_RGB32);
+            for (int p = 0; p < frame.width() * frame.height(); ++p) {
+                const GifColorType c = image.ImageDesc.ColorMap->Colors[image.RasterBits[p]];
+                frame.setPixel(p % frame.width(), p / frame.width(), qRgb(c.Red, c.Green, c.Blue));
+            }
+            GraphicsControlBlock control;
+            DGifSavedExtensionToGCB(gif, i, &control);
+            frames.append({frame, control.DelayTime * 10});
+        }
+        DGifCloseFile(gif, &error);
+        return frames;
+    }
+    const QByteArray bytes = ReadFileBytes(path);
+    const WebPData data{reinterpret_cast<const uint8_t *>(bytes.constData()), std::size_t(bytes.size())};
+    WebPAnimDecoderOptions options;
+    WebPAnimDecoderOptionsInit(&options);
+    options.color_mode = MODE_BGRA; // QImage's ARGB32 in memory
+    WebPAnimDecoder *decoder = WebPAnimDecoderNew(&data, &options);
+    WebPAnimInfo info{};
+    uint8_t *pixels = nullptr;
+    for (int shown = 0, end = 0; decoder && WebPAnimDecoderGetInfo(decoder, &info) && WebPAnimDecoderGetNext(decoder, &pixels, &end); shown = end)
+        frames.append({QImage(pixels, int(info.canvas_width), int(info.canvas_height), QImage::Format_ARGB32).convertToFormat(QImage::Format_RGB32), end - shown});
+    WebPAnimDecoderDelete(decoder);
+    return frames;
+}
+
+// The largest difference of a colour channel between two pictures.
+int Difference(const QImage &a, const QImage &b)
+{
+    int largest = a.size() == b.size() ? 0 : 256;
+    for (int y = 0; largest < 256 && y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            for (int shift : {0, 8, 16})
+                largest = std::max(largest, std::abs(int(a.pixel(x, y) >> shift & 0xFF) - int(b.pixel(x, y) >> shift & 0xFF)));
+    return largest;
+}
+
+} // namespace
+
+void tst_Pictures::initTestCase()
+{
+    m_shapes.push_back(MakeShape(1, {{-0.5, 300}, {0.5, 300}, {2.5, 300}}, {255, 0, 0}));
+    m_shapes.push_back(MakeShape(1, {{-Pi / 4, 100}, {Pi / 4, 100}, {3 * Pi / 4, 100}, {5 * Pi / 4, 100}}, {0, 0, 255}));
+    m_shapes.push_back(MakeShape(2, {{0, 0}, {0, 170}}));
+    ExportDesign(File("d.jvf"), m_shapes);
+    // 400 rays from the centre in 400 colours: more than a GIF frame holds.
+    ShapeList rays;
+    for (int k = 0; k < 400; ++k)
+        rays.push_back(MakeShape(2, {{0, 0}, {k * Pi / 200, 1000}}, {}, {k % 256, k / 256 * 200, 50}));
+    ExportDesign(File("rays.jvf"), rays);
+}
+
+QImage tst_Pictures::Render(const QString &design, const QString &size, int k) const
+{
+    const PreviewFrame f = PreviewFrameAt(k);
+    Run({"--render", design, "-o", File("frame.png"), "--size", size, "--scale", QString::number(f.scale, 'g', 17),
+         "--rotation", QString::number(f.rotation, 'g', 17)});
+    QImage png(File("frame.png"));
+    png.setColorSpace(QColorSpace());
+    return png.convertToFormat(QImage::Format_RGB32);
+}
+
+void tst_Pictures::animation()
+{
+    // Every frame for 30 ms, the first and the last exactly those --render
+    // draws for their scale and turn (GIF exact up to 256 colours, near past them).
+    const struct { const char *file, *design, *size, *expected; } rows[] = {
+        {"a.gif", "d.jvf", "60x41", "360 30 0 0"}, {"a.webp", "d.jvf", "60x41", "360 30 0 0"},
+        {"r.webp", "rays.jvf", "200x150", "360 30 0 0"}, {"r.gif", "rays.jvf", "200x150", "360 30 1 1"}};
+    for (const auto &r : rows) {
+        QCOMPARE(Run({"--animate", File(r.design), "-o", File(r.file), "--size", r.size}), 0);
+        const Frames frames = Decode(File(r.file));
+        QSet<int> times;
+        for (const auto &frame : frames)
+            times << frame.second;
+        const QImage last = Render(File(r.design), r.size, PreviewFrameCount);
+        QCOMPARE(Str(frames.size(), times.values(), Difference(frames.value(0).first, Render(File(r.design), r.size, 1)),
+                     Difference(frames.value(PreviewFrameCount - 1).first, last)), r.expected);
+        QSet<QRgb> colours; // that the rays need a palette cut down to 256
+        for (int p = 0; p < last.width() * last.height(); ++p)
+            colours << last.pixel(p % last.width(), p / last.width());
+        QCOMPARE(colours.size() > 256, r.design[0] == 'r');
+    }
+}
+
+void tst_Pictures::printedPage()
+{
+    // The blue square (141 pixels wide at scale 1) fitted to 400 x 200 and
+    // centred: the box of its pixels; the axes and dots only with the grid.
+    ShapeList square;
+    square.push_back(MakeShape(1, {{-Pi / 4, 100}, {Pi / 4, 100}, {3 * Pi / 4, 100}, {5 * Pi / 4, 100}}, {0, 0, 255}, {0, 0, 255}));
+    for (const bool grid : {false, true}) {
+        QImage page(400, 200, QImage::Format_RGB32);
+        page.fill(Qt::white);
+        QPainter painter(&page);
+        PaintFitted(painter, page.rect(), square, grid);
+        painter.end();
+        QRect blue;
+        int dots = 0;
+        for (int p = 0; p < 400 * 200; ++p) {
+            blue |= page.pixel(p % 400, p / 400) == 0xFF0000FF ? QRect(p % 400, p / 400, 1, 1) : QRect();
+            dots += page.pixel(p % 400, p / 400) == GridColour.rgb();
+        }
+        QCOMPARE(Str(blue.left(), blue.top(), blue.right(), blue.bottom(), dots > 0), grid ? "100 0 298 198 1" : "100 0 298 198 0");
+    }
+}
+
+void tst_Pictures::fullDisk()
+{
+    // Nothing is left of a picture that did not fit: no file, no temporary one.
+    CSmallDisk disk(File("full"));
+    if (!disk.Why().isEmpty())
+        QSKIP(qPrintable(disk.Why()));
+    disk.Fill(0);
+    for (const QString out : {"a.png", "a.svg", "a.pdf", "a.gif", "a.webp"})
+        QCOMPARE(Run({out.endsWith("gif") || out.endsWith("webp") ? "--animate" : "--render", File("d.jvf"), "-o", File("full/" + out)}), 1);
+    QCOMPARE(QDir(File("full")).entryList(QDir::Files).join(' '), QDir(File("full")).exists("filler") ? "filler" : "");
+}
+
+QTEST_MAIN(tst_Pictures)
+#include "tst_pictures.moc"
