@@ -1,7 +1,9 @@
 // Pictures out: animations decoded frame by frame against --render, stills
-// and animations onto a full disk, and the layout of a printed page.
+// and animations onto a full disk, the window's export and print commands on
+// a plain widget, and the layout of a printed page.
 #include "app/CommandLine.h"
 #include "editor/Picture.h"
+#include "editor/PictureCommands.h"
 #include "editor/Preview.h"
 #include "export/DesignFile.h"
 #include "support/TestSupport.h"
@@ -9,9 +11,13 @@
 #include <gif_lib.h>
 #include <webp/demux.h>
 
+#include <QAction>
 #include <QColorSpace>
 #include <QDir>
 #include <QPainter>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 class tst_Pictures : public QObject
@@ -21,6 +27,7 @@ class tst_Pictures : public QObject
 private slots:
     void initTestCase();
     void animation();
+    void commands();
     void printedPage();
     void fullDisk();
 
@@ -31,6 +38,7 @@ private:
 
     QTemporaryDir m_dir;
     ShapeList m_shapes;
+    ScriptedSeam m_seam;
 };
 
 namespace {
@@ -127,6 +135,48 @@ void tst_Pictures::animation()
             colours << last.pixel(p % last.width(), p / last.width());
         QCOMPARE(colours.size() > 256, r.design[0] == 'r');
     }
+}
+
+void tst_Pictures::commands()
+{
+    QWidget window;
+    bool busy = true;
+    CPictureCommands commands(window, [] { return CanvasView{{300, 251}, 1.5}; },
+                              [this]() -> const ShapeList & { return m_shapes; }, [&] { return busy; });
+    m_seam.files = {File("w.png")};
+    m_seam.sizes = {QSize()};
+    commands.ExportImageAction().trigger(); // busy: nothing is asked
+    QCOMPARE(m_seam.files.size(), std::size_t(1));
+    busy = false;
+    // The canvas's size and scale, with the grid asked for, as --render draws them.
+    commands.ExportImageAction().trigger();
+    Run({"--render", File("d.jvf"), "-o", File("r.png"), "--size", "300x201", "--scale", "1.5", "--grid"});
+    QVERIFY(ReadFileBytes(File("w.png")) == ReadFileBytes(File("r.png")));
+    m_seam.files = {"/nonexistent/w.svg"};
+    m_seam.sizes = {QSize(10, 10)};
+    commands.ExportImageAction().trigger();
+    QCOMPARE(m_seam.texts.value(0), "/nonexistent/w.svg could not be written: No such file or directory");
+
+    // An animation written off the window thread; one cancelled leaves nothing.
+    QSignalSpy finished(&commands, &CPictureCommands::AnimationFinished);
+    m_seam.files = {File("c.webp"), File("x.gif")};
+    m_seam.sizes = {QSize(40, 30), QSize(400, 300)};
+    for (int run = 0; run < 2; ++run) {
+        commands.ExportAnimationAction().trigger();
+        QVERIFY(commands.IsExporting());
+        for (QProgressDialog *progress : window.findChildren<QProgressDialog *>())
+            if (run == 1 && progress->isVisible())
+                progress->findChild<QPushButton *>()->click();
+        QVERIFY(finished.wait(60000));
+    }
+    QCOMPARE(Str(finished.value(0).value(0).toBool(), finished.value(1).value(0).toBool(), Decode(File("c.webp")).size(),
+                 Decode(File("c.webp")).value(0).first.size().width(), QDir(m_dir.path()).entryList({"x.*"}).size()), "1 0 360 40 0");
+
+    // Printing: the grid offered on the preview's tool bar; a PDF comes out.
+    m_seam.printTo = File("p.pdf");
+    commands.PrintAction().trigger();
+    QVERIFY(ReadFileBytes(File("p.pdf")).startsWith("%PDF") && ReadFileBytes(File("p.pdf")).endsWith("%%EOF\n"));
+    QCOMPARE(m_seam.texts.size(), 1);
 }
 
 void tst_Pictures::printedPage()

@@ -32,7 +32,7 @@ deb = f"{TMP}/vortigram_{sys.argv[3]}_{run('dpkg', '--print-architecture').strip
 listed = {line.split()[-1][2:] for line in run("dpkg-deb", "-c", deb).splitlines()}
 check(FILES <= listed, f"the package lacks {sorted(FILES - listed)}")
 depends = run("dpkg-deb", "-f", deb, "Depends")
-check(all(f"{lib} (" in depends for lib in ("libqt6widgets6", "libgif7", "libwebp7")),
+check(all(f"{lib} (" in depends for lib in ("libqt6widgets6", "libqt6printsupport6", "libgif7", "libwebp7")),
       f"Depends lacks a library the program links: {depends}")
 run("dpkg-deb", "-x", deb, ROOT)
 entry = f"{ROOT}/{SHARE}applications/vortigram.desktop"
