@@ -13,7 +13,7 @@ CPreviewFrames::CPreviewFrames(QSize size, const ShapeList &shapes)
     : m_size(size), m_shapes(shapes)
 {
     const int threads = std::max(1, QThread::idealThreadCount());
-    m_ahead = 2 * threads;
+    m_ahead = threads + 1; // a frame in hand for each painter, and one to spare
     for (int i = 0; i < threads; ++i)
         m_painters.emplace_back([this] { Paint(); });
 }
