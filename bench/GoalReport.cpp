@@ -11,12 +11,26 @@
 #include <cstdio>
 #include <functional>
 
-void Repeated(benchmark::internal::Benchmark *benchmark)
+namespace {
+
+void RepeatedTimes(benchmark::internal::Benchmark *benchmark, int times)
 {
-    benchmark->Repetitions(9)->DisplayAggregatesOnly(true)->ComputeStatistics(
+    benchmark->Repetitions(times)->DisplayAggregatesOnly(true)->ComputeStatistics(
         "min", [](const std::vector<double> &values) {
             return values.empty() ? 0.0 : *std::min_element(values.begin(), values.end());
         });
+}
+
+} // namespace
+
+void Repeated(benchmark::internal::Benchmark *benchmark)
+{
+    RepeatedTimes(benchmark, 9);
+}
+
+void RepeatedFew(benchmark::internal::Benchmark *benchmark)
+{
+    RepeatedTimes(benchmark->Iterations(1), 3);
 }
 
 namespace {
@@ -223,6 +237,43 @@ Goal FinishGoal(const char *what, const char *benchmark)
             }};
 }
 
+// Writing the animation against painting its frames alone, both in real time.
+Goal AnimateGoal(const char *what, const char *benchmark)
+{
+    return {what, "<= 2 x frames alone", [benchmark](const Lookup &find, std::string &figure, bool &met) {
+                const CGoalReporter::Measured *animate = find(benchmark);
+                const CGoalReporter::Measured *frames = find("BM_AnimationFramesOnly");
+                if (!animate || !frames || frames->seconds <= 0)
+                    return false;
+                const double ratio = animate->seconds / frames->seconds;
+                const auto size = animate->counters.find("file_mb");
+                figure = Format("%.2f s", animate->seconds) + Format(" = %.2f x frames alone", ratio) +
+                         Format("; CPU %.2f s", animate->cpuSeconds) +
+                         Format("; %.1f MB", size == animate->counters.end() ? 0.0 : size->second);
+                met = ratio <= 2.0;
+                return true;
+            }};
+}
+
+// The program's peak memory writing the animation at 1920 x 1080, as frames
+// beyond what one --render of that size holds.
+Goal AnimateMemoryGoal(const char *what, const char *kind)
+{
+    return {what, "<= 8 frames more", [kind](const Lookup &find, std::string &figure, bool &met) {
+                const CGoalReporter::Measured *peak = find("BM_AnimatePeakMemory");
+                const std::string mb = std::string(kind) + "_mb", frames = std::string(kind) + "_frames";
+                if (!peak || !peak->counters.count(mb) || !peak->counters.count("render_mb"))
+                    return false;
+                figure = Format("%.0f MB", peak->counters.at(mb)) +
+                         Format(" = --render's %.0f MB", peak->counters.at("render_mb")) +
+                         Format(" + %.1f frames of 8.7 MB", peak->counters.at(frames));
+                if (std::string(kind) == "webp")
+                    figure += Format("; file %.0f MB", peak->counters.at("webp_file_mb"));
+                met = peak->counters.at(frames) <= 8.0;
+                return true;
+            }};
+}
+
 } // namespace
 
 int CGoalReporter::PrintGoals() const
@@ -344,6 +395,19 @@ int CGoalReporter::PrintGoals() const
         FinishGoal("Finish, 24 copies + mirror, 1,000", "BM_FinishShapeCopies"),
         AnimationGoal("Test preview, 1,000 shapes, 1920 x 1080", "BM_TestAnimation"),
         AnimationGoal("Test preview, 1,000 shapes, 480 x 361", "BM_TestAnimationDefaultWindow"),
+        {"Animation frames alone, 1,000, 480 x 311", "(reference)",
+         [](const Lookup &find, std::string &figure, bool &met) {
+             const Measured *frames = find("BM_AnimationFramesOnly");
+             if (!frames)
+                 return false;
+             figure = Format("%.2f s", frames->seconds) + Format(" (CPU %.2f s)", frames->cpuSeconds);
+             met = true;
+             return true;
+         }},
+        AnimateGoal("--animate GIF, 1,000, 480 x 311", "BM_AnimateGif"),
+        AnimateGoal("--animate WebP, 1,000, 480 x 311", "BM_AnimateWebP"),
+        AnimateMemoryGoal("--animate GIF at 1920 x 1080, peak", "gif"),
+        AnimateMemoryGoal("--animate WebP at 1920 x 1080, peak", "webp"),
         ExportGoal("Export of 10,000 shapes, to disk", "BM_Export"),
         ExportGoal("Export of 10,000 shapes, to memory", "BM_ExportToMemory"),
         {"LoadColours of 10,000 entries", "< 50 ms",
