@@ -55,10 +55,10 @@ try:  # pixel sizes, and the design's name escaped in the title
         failed.append(f"a.svg: {got}")
 except ET.ParseError as e:
     failed.append(f"a.svg: {e}")
-# Every object the PDF's cross-reference table lists starts where it says.
+# A point per pixel; every object the cross-reference table lists starts where it says.
 xref = pdf[int(pdf.rsplit(b"startxref", 1)[1].split()[0]):].split(b"\n")
 offsets = [int(line.split()[0]) for line in xref[3:3 + int(xref[1].split()[1]) - 1]]
-if not pdf.startswith(b"%PDF-") or any(not pdf[o:].startswith(b"%d 0 obj" % (i + 1)) for i, o in enumerate(offsets)):
+if b"/MediaBox [0 0 300.000000 201.000000]" not in pdf or any(not pdf[o:].startswith(b"%d 0 obj" % (i + 1)) for i, o in enumerate(offsets)):
     failed.append(f"a.pdf: {xref[:4]}")
 for args in (["--bogus"], ["--info", good, "x"], ["--render", good, "-o", "x.bmp"], ["--grid"],
              ["--render", good, "-o", "x.png", "--size", "0x5"], ["a.jvf", "b.jvf"],
