@@ -4,7 +4,7 @@
 # PDF's structure), Qt's own options, a full standard output, and the exit
 # status of bad files and wrong arguments.
 # Usage: check_cli.py <vortigram executable> <version>
-import os, struct, subprocess, sys, tempfile, xml.etree.ElementTree as ET
+import os, re, struct, subprocess, sys, tempfile, zlib, xml.etree.ElementTree as ET
 
 failed = []
 folder = tempfile.TemporaryDirectory()
@@ -55,10 +55,13 @@ try:  # pixel sizes, and the design's name escaped in the title
         failed.append(f"a.svg: {got}")
 except ET.ParseError as e:
     failed.append(f"a.svg: {e}")
-# A point per pixel; every object the cross-reference table lists starts where it says.
+# A point per pixel, on the page and in its drawing; every object the
+# cross-reference table lists starts where it says.
 xref = pdf[int(pdf.rsplit(b"startxref", 1)[1].split()[0]):].split(b"\n")
 offsets = [int(line.split()[0]) for line in xref[3:3 + int(xref[1].split()[1]) - 1]]
-if b"/MediaBox [0 0 300.000000 201.000000]" not in pdf or any(not pdf[o:].startswith(b"%d 0 obj" % (i + 1)) for i, o in enumerate(offsets)):
+pages = [zlib.decompress(s) for s in re.findall(rb"/FlateDecode\n>>\nstream\n(.*?)endstream", pdf, re.S)]
+if (b"/MediaBox [0 0 300.000000 201.000000]" not in pdf or b"\n1 0 0 -1 0 201 cm" not in b"".join(pages)
+        or any(not pdf[o:].startswith(b"%d 0 obj" % (i + 1)) for i, o in enumerate(offsets))):
     failed.append(f"a.pdf: {xref[:4]}")
 for args in (["--bogus"], ["--info", good, "x"], ["--render", good, "-o", "x.bmp"], ["--grid"],
              ["--render", good, "-o", "x.png", "--size", "0x5"], ["a.jvf", "b.jvf"],

@@ -37,7 +37,7 @@ private:
     QImage Render(const QString &design, const QString &size, int k) const;
 
     QTemporaryDir m_dir;
-    ShapeList m_shapes;
+    ShapeList m_shapes, m_rays;
     ScriptedSeam m_seam;
 };
 
@@ -98,10 +98,9 @@ void tst_Pictures::initTestCase()
     m_shapes.push_back(MakeShape(2, {{0, 0}, {0, 170}}));
     ExportDesign(File("d.jvf"), m_shapes);
     // 400 rays from the centre in 400 colours: more than a GIF frame holds.
-    ShapeList rays;
     for (int k = 0; k < 400; ++k)
-        rays.push_back(MakeShape(2, {{0, 0}, {k * Pi / 200, 1000}}, {}, {k % 256, k / 256 * 200, 50}));
-    ExportDesign(File("rays.jvf"), rays);
+        m_rays.push_back(MakeShape(2, {{0, 0}, {k * Pi / 200, 1000}}, {}, {k % 256, k / 256 * 200, 50}));
+    ExportDesign(File("rays.jvf"), m_rays);
 }
 
 QImage tst_Pictures::Render(const QString &design, const QString &size, int k) const
@@ -116,25 +115,32 @@ QImage tst_Pictures::Render(const QString &design, const QString &size, int k) c
 
 void tst_Pictures::animation()
 {
-    // Every frame for 30 ms, the first and the last exactly those --render
-    // draws for their scale and turn (GIF exact up to 256 colours, near past them).
-    const struct { const char *file, *design, *size, *expected; } rows[] = {
-        {"a.gif", "d.jvf", "60x41", "360 30 0 0"}, {"a.webp", "d.jvf", "60x41", "360 30 0 0"},
-        {"r.webp", "rays.jvf", "200x150", "360 30 0 0"}, {"r.gif", "rays.jvf", "200x150", "360 30 1 1"}};
+    // Every frame for 30 ms, in order, each the preview's picture for its scale
+    // and turn: the largest difference of a channel (GIF exact up to 256
+    // colours, near past them); the last frame exactly what --render draws.
+    const struct { const char *file, *design; QSize size; const char *expected; } rows[] = {
+        {"a.gif", "d.jvf", {60, 41}, "360 30 0"}, {"a.webp", "d.jvf", {60, 41}, "360 30 0"},
+        {"r.webp", "rays.jvf", {200, 150}, "360 30 0"}, {"r.gif", "rays.jvf", {200, 150}, "360 30 2"}};
     for (const auto &r : rows) {
-        QCOMPARE(Run({"--animate", File(r.design), "-o", File(r.file), "--size", r.size}), 0);
+        const QString size = Str(r.size.width()) + 'x' + Str(r.size.height());
+        QCOMPARE(Run({"--animate", File(r.design), "-o", File(r.file), "--size", size}), 0);
         const Frames frames = Decode(File(r.file));
         QSet<int> times;
-        for (const auto &frame : frames)
-            times << frame.second;
-        const QImage last = Render(File(r.design), r.size, PreviewFrameCount);
-        QCOMPARE(Str(frames.size(), times.values(), Difference(frames.value(0).first, Render(File(r.design), r.size, 1)),
-                     Difference(frames.value(PreviewFrameCount - 1).first, last)), r.expected);
+        int worst = 0;
+        for (int k = 1; k <= frames.size(); ++k) {
+            const PreviewFrame f = PreviewFrameAt(k);
+            const QImage window = PaintWindowImage({r.size, f.scale, f.rotation}, r.design[0] == 'd' ? m_shapes : m_rays);
+            times << frames[k - 1].second;
+            worst = std::max(worst, Difference(frames[k - 1].first, window.copy(CanvasRect(window.size()))));
+        }
+        QCOMPARE(Str(frames.size(), times.values(), worst), r.expected);
+        const QImage last = frames.value(PreviewFrameCount - 1).first;
         QSet<QRgb> colours; // that the rays need a palette cut down to 256
         for (int p = 0; p < last.width() * last.height(); ++p)
             colours << last.pixel(p % last.width(), p / last.width());
-        QCOMPARE(colours.size() > 256, r.design[0] == 'r');
+        QCOMPARE(colours.size() > 256, QString(r.file) == "r.webp");
     }
+    QCOMPARE(Difference(Decode(File("a.webp")).value(PreviewFrameCount - 1).first, Render(File("d.jvf"), "60x41", PreviewFrameCount)), 0);
 }
 
 void tst_Pictures::commands()
