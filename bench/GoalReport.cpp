@@ -237,7 +237,8 @@ Goal FinishGoal(const char *what, const char *benchmark)
             }};
 }
 
-// Writing the animation against painting its frames alone, both in real time.
+// Writing the animation against painting its frames alone, both in real
+// time; the processor time of all their threads beside it.
 Goal AnimateGoal(const char *what, const char *benchmark)
 {
     return {what, "<= 2 x frames alone", [benchmark](const Lookup &find, std::string &figure, bool &met) {
@@ -245,21 +246,28 @@ Goal AnimateGoal(const char *what, const char *benchmark)
                 const CGoalReporter::Measured *frames = find("BM_AnimationFramesOnly");
                 if (!animate || !frames || frames->seconds <= 0)
                     return false;
+                const auto counter = [](const CGoalReporter::Measured *m, const char *name) {
+                    const auto found = m->counters.find(name);
+                    return found == m->counters.end() ? 0.0 : found->second;
+                };
                 const double ratio = animate->seconds / frames->seconds;
-                const auto size = animate->counters.find("file_mb");
                 figure = Format("%.2f s", animate->seconds) + Format(" = %.2f x frames alone", ratio) +
-                         Format("; CPU %.2f s", animate->cpuSeconds) +
-                         Format("; %.1f MB", size == animate->counters.end() ? 0.0 : size->second);
+                         Format("; CPU %.1f s", counter(animate, "process_cpu_s")) +
+                         Format(" = %.2f x", counter(animate, "process_cpu_s") /
+                                                 std::max(1e-9, counter(frames, "process_cpu_s"))) +
+                         Format("; %.1f MB", counter(animate, "file_mb"));
                 met = ratio <= 2.0;
                 return true;
             }};
 }
 
 // The program's peak memory writing the animation at 1920 x 1080, as frames
-// beyond what one --render of that size holds.
+// beyond what one --render of that size holds: a few, where all 360 would
+// be 3.1 GB. The queue holds one frame per core and one more, the encoder
+// one; libwebp's lossless encoder needs some frames' worth of its own.
 Goal AnimateMemoryGoal(const char *what, const char *kind)
 {
-    return {what, "<= 8 frames more", [kind](const Lookup &find, std::string &figure, bool &met) {
+    return {what, "<= 12 frames more", [kind](const Lookup &find, std::string &figure, bool &met) {
                 const CGoalReporter::Measured *peak = find("BM_AnimatePeakMemory");
                 const std::string mb = std::string(kind) + "_mb", frames = std::string(kind) + "_frames";
                 if (!peak || !peak->counters.count(mb) || !peak->counters.count("render_mb"))
@@ -269,7 +277,7 @@ Goal AnimateMemoryGoal(const char *what, const char *kind)
                          Format(" + %.1f frames of 8.7 MB", peak->counters.at(frames));
                 if (std::string(kind) == "webp")
                     figure += Format("; file %.0f MB", peak->counters.at("webp_file_mb"));
-                met = peak->counters.at(frames) <= 8.0;
+                met = peak->counters.at(frames) <= 12.0;
                 return true;
             }};
 }
@@ -398,9 +406,10 @@ int CGoalReporter::PrintGoals() const
         {"Animation frames alone, 1,000, 480 x 311", "(reference)",
          [](const Lookup &find, std::string &figure, bool &met) {
              const Measured *frames = find("BM_AnimationFramesOnly");
-             if (!frames)
+             if (!frames || !frames->counters.count("process_cpu_s"))
                  return false;
-             figure = Format("%.2f s", frames->seconds) + Format(" (CPU %.2f s)", frames->cpuSeconds);
+             figure = Format("%.2f s", frames->seconds) +
+                      Format("; CPU of all threads %.1f s", frames->counters.at("process_cpu_s"));
              met = true;
              return true;
          }},

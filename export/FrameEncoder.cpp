@@ -269,7 +269,7 @@ public:
         : m_file(file), m_size(size), m_delay(static_cast<int>(delay.count())),
           m_scratch(path + QStringLiteral(".frames-XXXXXX"))
     {
-        if (!WebPConfigInit(&m_config) || !WebPConfigLosslessPreset(&m_config, 0))
+        if (!WebPConfigInit(&m_config) || !WebPConfigLosslessPreset(&m_config, 3))
             Failed("WebP", QStringLiteral("the library does not match its headers"));
         m_config.exact = 1;
         if (!m_scratch.open())
