@@ -1,44 +1,95 @@
 #include "app/CommandLine.h"
 
-#include "editor/Canvas.h"
+#include "editor/Animation.h"
+#include "editor/Picture.h"
+#include "editor/Preview.h"
 #include "editor/ScaleText.h"
 #include "export/DesignReader.h"
+#include "platform/OutputFile.h"
 #include "res/Strings.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
-#include <QImage>
-#include <QPainter>
-#include <QSvgGenerator>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <optional>
+#include <unistd.h>
 
 namespace {
 
-// Larger images would not fit in memory, and no screen is this large.
-constexpr int LargestSide = 16384;
-
-const char Usage[] = "Usage: vortigram [FILE]\n"
-                     "       vortigram --render FILE -o OUT.png|OUT.svg [--size WxH] [--scale S] "
-                     "[--grid]\n"
-                     "       vortigram --info FILE\n"
-                     "       vortigram --help | --version\n";
+const char Usage[] =
+    "Usage: vortigram [FILE]\n"
+    "       vortigram --render FILE -o OUT.png|OUT.svg|OUT.pdf [--size WxH] [--scale S]\n"
+    "                 [--rotation R] [--grid]\n"
+    "       vortigram --animate FILE -o OUT.gif|OUT.webp [--size WxH]\n"
+    "       vortigram --info FILE\n"
+    "       vortigram --help | --version\n";
 
 const char Options[] =
     "\nVortigram edits patterns drawn around a centre point and their design files (.jvf).\n\n"
     "  FILE                  open this design file in the editor\n"
     "  --render FILE         draw the design as the canvas shows it, without a display\n"
-    "  -o, --output OUT      the picture to write: OUT.png or OUT.svg\n"
+    "  --animate FILE        write the Test preview, 360 frames of 30 ms, without a display\n"
+    "  -o, --output OUT      the file to write: OUT.png, OUT.svg or OUT.pdf for --render,\n"
+    "                        OUT.gif or OUT.webp for --animate\n"
     "  --size WxH            the canvas size in pixels (default 480x311)\n"
     "  --scale S             the drawing scale (default 1)\n"
+    "  --rotation R          the turn of the design in radians, clockwise (default 0)\n"
     "  --grid                draw the dot grid and the axes too\n"
     "  --info FILE           print the shapes, vertices and largest radius of a design\n"
     "  -h, --help            print this help\n"
-    "  -v, --version         print the version\n";
+    "  -v, --version         print the version\n"
+    "\nQt's own options (-style S, -platform P, -reverse ...) apply to the editor;\n"
+    "the other commands ignore them.\n"
+    "Exit status: 0 done, 1 a file that cannot be read or written, 2 wrong arguments.\n";
+
+// Qt's own options, taken by the application object; with a value and without.
+const QStringList QtOptionsWithValue = {
+    "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "geometry",
+    "qwindowtitle", "title", "qwindowicon", "icon", "session", "display", "name", "visual",
+    "style", "stylesheet"};
+const QStringList QtFlags = {"reverse", "widgetcount", "nograb", "dograb", "testability"};
+
+// The arguments without Qt's options, which the application object takes.
+QStringList WithoutQtOptions(const QStringList &arguments)
+{
+    QStringList kept = arguments.mid(0, 1);
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        if (argument == QLatin1String("--")) {
+            kept << arguments.mid(i);
+            break;
+        }
+        // Qt reads its options with one dash or two.
+        const QString name = argument.startsWith(QLatin1String("--")) ? argument.mid(2)
+                             : argument.startsWith(u'-')              ? argument.mid(1)
+                                                                      : QString();
+        if (QtFlags.contains(name) || name.startsWith(QLatin1String("style=")) ||
+            name.startsWith(QLatin1String("stylesheet=")) ||
+            name.startsWith(QLatin1String("qmljsdebugger=")))
+            continue;
+        if (QtOptionsWithValue.contains(name) && i + 1 < arguments.size()) {
+            ++i;
+            continue;
+        }
+        kept << argument;
+    }
+    return kept;
+}
+
+// Set by Ctrl+C (or a hang-up or a termination) while an animation is written.
+volatile std::sig_atomic_t g_interrupted = 0;
+
+extern "C" void Interrupted(int signal)
+{
+    g_interrupted = signal;
+}
 
 void Print(std::FILE *stream, const QString &text)
 {
@@ -62,7 +113,7 @@ std::optional<QSize> ParseSize(const QString &text)
     bool okHeight = false;
     const QSize size(parts[0].toInt(&okWidth), parts[1].toInt(&okHeight));
     if (!okWidth || !okHeight || size.width() < 1 || size.height() < 1 ||
-        size.width() > LargestSide || size.height() > LargestSide)
+        size.width() > LargestPictureSide || size.height() > LargestPictureSide)
         return std::nullopt;
     return size;
 }
@@ -109,42 +160,64 @@ int Info(const CommandLine &command)
     return 0;
 }
 
+int NotWritten(const QString &path, const QString &why)
+{
+    Print(stderr, QStringLiteral("%1 could not be written: %2\n").arg(path, why));
+    return 1;
+}
+
 int Render(const CommandLine &command)
 {
     bool ok = false;
     const ShapeList shapes = ReadOrReport(command.file, ok);
     if (!ok)
         return 1;
-    // The canvas of a window whose client area is the picture and the strip above it.
-    const CanvasView view{command.size + QSize(0, StripHeight), command.scale, 0.0,
-                          !command.grid, 0};
-    bool written = false;
-    if (QFileInfo(command.output).suffix().compare(QStringLiteral("svg"), Qt::CaseInsensitive) == 0) {
-        QSvgGenerator svg;
-        svg.setFileName(command.output);
-        svg.setSize(command.size);
-        svg.setViewBox(QRect(QPoint(0, 0), command.size));
-        svg.setTitle(QFileInfo(command.file).fileName());
-        QPainter painter(&svg);
-        painter.translate(0, -StripHeight);
-        PaintCanvas(painter, view, shapes);
-        written = painter.end();
-    } else {
-        // Painted as in the window, strip and all, so that lines leave the
-        // canvas's top edge exactly as they do on screen.
-        QImage image(view.client, QImage::Format_RGB32);
-        if (!image.isNull()) {
-            QPainter painter(&image);
-            PaintCanvas(painter, view, shapes);
-            painter.end();
-            written = image.copy(CanvasRect(view.client)).save(command.output, "PNG");
-        }
-    }
-    if (!written) {
-        Print(stderr, QStringLiteral("%1 could not be written.\n").arg(command.output));
-        return 1;
+    try {
+        WritePicture(command.output, {command.size, command.scale, command.rotation, command.grid},
+                     shapes, QFileInfo(command.file).fileName());
+    } catch (const CFileException &e) {
+        return NotWritten(command.output, e.Description());
+    } catch (const std::bad_alloc &) {
+        return NotWritten(command.output, QStringLiteral("not enough memory."));
     }
     return 0;
+}
+
+int Animate(const CommandLine &command)
+{
+    bool ok = false;
+    const ShapeList shapes = ReadOrReport(command.file, ok);
+    if (!ok)
+        return 1;
+    // An interrupted export stops cleanly, leaving no file behind, and then
+    // ends the program by the same signal.
+    const int caught[] = {SIGINT, SIGTERM, SIGHUP};
+    for (const int number : caught)
+        std::signal(number, Interrupted);
+    const bool terminal = ::isatty(STDERR_FILENO) != 0;
+    const auto progress = [&](int done) {
+        if (terminal)
+            Print(stderr, QStringLiteral("\rWriting %1: frame %2 of %3")
+                              .arg(command.output)
+                              .arg(done)
+                              .arg(PreviewFrameCount));
+        return g_interrupted == 0;
+    };
+    int status = 0;
+    try {
+        WriteAnimation(command.output, command.size, shapes, progress);
+    } catch (const CFileException &e) {
+        status = NotWritten(command.output, e.Description());
+    } catch (const std::bad_alloc &) {
+        status = NotWritten(command.output, QStringLiteral("not enough memory."));
+    }
+    if (terminal)
+        Print(stderr, QStringLiteral("\n"));
+    for (const int number : caught)
+        std::signal(number, SIG_DFL);
+    if (g_interrupted)
+        std::raise(g_interrupted);
+    return status;
 }
 
 } // namespace
@@ -154,16 +227,18 @@ CommandLine ParseCommandLine(const QStringList &arguments)
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption render(QStringLiteral("render"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption animate(QStringLiteral("animate"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")}, QString(),
                                     QStringLiteral("OUT"));
     const QCommandLineOption size(QStringLiteral("size"), QString(), QStringLiteral("WxH"));
     const QCommandLineOption scale(QStringLiteral("scale"), QString(), QStringLiteral("S"));
+    const QCommandLineOption rotation(QStringLiteral("rotation"), QString(), QStringLiteral("R"));
     const QCommandLineOption grid(QStringLiteral("grid"));
     const QCommandLineOption info(QStringLiteral("info"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
-    parser.addOptions({render, output, size, scale, grid, info, help, version});
-    if (!parser.parse(arguments))
+    parser.addOptions({render, animate, output, size, scale, rotation, grid, info, help, version});
+    if (!parser.parse(WithoutQtOptions(arguments)))
         return Wrong(parser.errorText());
 
     CommandLine command;
@@ -174,8 +249,8 @@ CommandLine ParseCommandLine(const QStringList &arguments)
                    ? command
                    : Wrong(QStringLiteral("--help and --version take nothing else."));
     }
-    if (parser.isSet(render) && parser.isSet(info))
-        return Wrong(QStringLiteral("--render and --info cannot be used together."));
+    if (parser.isSet(render) + parser.isSet(animate) + parser.isSet(info) > 1)
+        return Wrong(QStringLiteral("--render, --animate and --info cannot be used together."));
     if (parser.isSet(info)) {
         if (parser.optionNames().size() != 1 || !files.isEmpty())
             return Wrong(QStringLiteral("--info takes one design file and nothing else."));
@@ -183,23 +258,32 @@ CommandLine ParseCommandLine(const QStringList &arguments)
         command.file = parser.value(info);
         return command;
     }
-    if (parser.isSet(render)) {
+    if (parser.isSet(render) || parser.isSet(animate)) {
         if (!files.isEmpty())
             return Wrong(QStringLiteral("Unexpected argument: %1").arg(files.constFirst()));
-        command.mode = CommandLine::Mode::Render;
-        command.file = parser.value(render);
+        const bool still = parser.isSet(render);
+        command.mode = still ? CommandLine::Mode::Render : CommandLine::Mode::Animate;
+        command.file = parser.value(still ? render : animate);
         command.output = parser.value(output);
         command.grid = parser.isSet(grid);
-        const QString suffix = QFileInfo(command.output).suffix().toLower();
-        if (suffix != QStringLiteral("png") && suffix != QStringLiteral("svg"))
-            return Wrong(QStringLiteral("--render needs -o OUT.png or -o OUT.svg."));
+        const PictureFormat format = PictureFormatOf(command.output);
+        if (still && format != PictureFormat::Png && format != PictureFormat::Svg &&
+            format != PictureFormat::Pdf)
+            return Wrong(QStringLiteral("--render needs -o OUT.png, -o OUT.svg or -o OUT.pdf."));
+        if (!still && format != PictureFormat::Gif && format != PictureFormat::WebP)
+            return Wrong(QStringLiteral("--animate needs -o OUT.gif or -o OUT.webp."));
         if (parser.isSet(size)) {
             const auto parsed = ParseSize(parser.value(size));
             if (!parsed)
                 return Wrong(QStringLiteral("--size must be WxH, each from 1 to %1: %2")
-                                 .arg(LargestSide)
+                                 .arg(LargestPictureSide)
                                  .arg(parser.value(size)));
             command.size = *parsed;
+        }
+        // The preview's frames have their own scale and turn, and no grid.
+        for (const QCommandLineOption *option : {&scale, &rotation, &grid}) {
+            if (!still && parser.isSet(*option))
+                return Wrong(QStringLiteral("--%1 needs --render.").arg(option->names().constFirst()));
         }
         if (parser.isSet(scale)) {
             const auto parsed = WholeNumber(parser.value(scale));
@@ -209,12 +293,18 @@ CommandLine ParseCommandLine(const QStringList &arguments)
                                  .arg(parser.value(scale)));
             command.scale = *parsed;
         }
+        if (parser.isSet(rotation)) {
+            const auto parsed = WholeNumber(parser.value(rotation));
+            if (!parsed || !std::isfinite(*parsed))
+                return Wrong(QStringLiteral("--rotation must be a number: %1").arg(parser.value(rotation)));
+            command.rotation = *parsed;
+        }
         return command;
     }
     if (!parser.optionNames().isEmpty())
     {
         const QString name = parser.optionNames().constFirst();
-        return Wrong(QStringLiteral("%1%2 needs --render.")
+        return Wrong(QStringLiteral("%1%2 needs --render or --animate.")
                          .arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), name));
     }
     if (files.size() > 1)
@@ -225,21 +315,34 @@ CommandLine ParseCommandLine(const QStringList &arguments)
 
 int RunHeadless(const CommandLine &command)
 {
+    int status = 2;
     switch (command.mode) {
     case CommandLine::Mode::Help:
         Print(stdout, QString::fromLatin1(Usage) + QString::fromLatin1(Options));
-        return 0;
+        status = 0;
+        break;
     case CommandLine::Mode::Version:
         Print(stdout, Strings::VersionLine() + u'\n');
-        return 0;
+        status = 0;
+        break;
     case CommandLine::Mode::Info:
-        return Info(command);
+        status = Info(command);
+        break;
     case CommandLine::Mode::Render:
         return Render(command);
+    case CommandLine::Mode::Animate:
+        return Animate(command);
     case CommandLine::Mode::Wrong:
     case CommandLine::Mode::Edit:
-        break;
+        Print(stderr, QStringLiteral("vortigram: %1\n").arg(command.error) + QString::fromLatin1(Usage));
+        return 2;
     }
-    Print(stderr, QStringLiteral("vortigram: %1\n").arg(command.error) + QString::fromLatin1(Usage));
-    return 2;
+    // What was printed counts only once it has left the buffer.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        Print(stderr, QStringLiteral("vortigram: standard output could not be written: %1\n")
+                          .arg(QString::fromLocal8Bit(std::strerror(errno))));
+        std::clearerr(stdout);
+        return 1;
+    }
+    return status;
 }

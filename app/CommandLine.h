@@ -11,6 +11,7 @@ struct CommandLine
     {
         Edit,    // open the editor, on file when given
         Render,  // draw file into output, without a display
+        Animate, // write file's Test preview into output, without a display
         Info,    // describe file, without a display
         Help,
         Version,
@@ -22,13 +23,19 @@ struct CommandLine
     QString output;
     QSize size{480, 311}; // the canvas of the editor's first window
     double scale = 1.0;
+    double rotation = 0.0;
     bool grid = false;
     QString error;
+
+    // Render and Animate paint, so they need a GUI application (never a display).
+    bool Paints() const { return mode == Mode::Render || mode == Mode::Animate; }
 };
 
-// Reads the arguments, the program's name first.
+// Reads the arguments, the program's name first. Qt's own options (-style
+// fusion, -platform offscreen, -reverse ...) are left to the application
+// object: the editor applies them, the other modes ignore them.
 CommandLine ParseCommandLine(const QStringList &arguments);
 
 // Runs every mode but Edit and returns the exit status: 0 done, 1 a file that
-// could not be read or written, 2 wrong arguments.
+// could not be read or written (standard output too), 2 wrong arguments.
 int RunHeadless(const CommandLine &command);

@@ -7,7 +7,7 @@
 
 #include <QCoreApplication>
 
-bool CPatternApp::InitInstance(const QString &file)
+void CPatternApp::InitInstance(const QString &file)
 {
     QCoreApplication::setOrganizationName(CSettingsStore::Organisation);
     CRecoveryFile recovery;
@@ -22,5 +22,4 @@ bool CPatternApp::InitInstance(const QString &file)
     if (!file.isEmpty())
         dialog.Files().Open(file);
     dialog.exec(); // however it ended, the program ends with it
-    return false;
 }

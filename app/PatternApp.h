@@ -7,8 +7,7 @@
 class CPatternApp
 {
 public:
-    // Opens the editor, on the design in file when one is given. Returns
-    // whether a message loop should follow: never, the editor's run was the
-    // whole program.
-    bool InitInstance(const QString &file = QString());
+    // Opens the editor, on the design in file when one is given, and returns
+    // when it is closed: its run is the whole program.
+    void InitInstance(const QString &file = QString());
 };

@@ -37,3 +37,5 @@ extern const double OpenBenchBytes;
 // work on a shared machine only ever adds time, so the fastest repetition is
 // the best estimate of a cost; the goals are judged on it.
 void Repeated(benchmark::internal::Benchmark *benchmark);
+// The same with three repetitions of one iteration, for benchmarks of seconds.
+void RepeatedFew(benchmark::internal::Benchmark *benchmark);

@@ -2,6 +2,7 @@
 #include "bench/BenchDesign.h"
 
 #include "editor/PatternDlg.h"
+#include "editor/Preview.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -16,8 +17,8 @@
 
 namespace {
 
-constexpr int PreviewFrames = 360;
-constexpr double FramePeriodMs = 30.0;
+constexpr int PreviewFrames = PreviewFrameCount;
+constexpr double FramePeriodMs = static_cast<double>(PreviewFrameDelay.count());
 
 // The editor window, noting when each paint starts, how long it takes and
 // which frame of the preview it shows (0 for none).
@@ -37,8 +38,10 @@ protected:
     void paintEvent(QPaintEvent *event) override
     {
         const qint64 start = clock.nsecsElapsed();
-        // The preview grows the scale by 0.004 a frame from 0.1.
-        const int frame = IsAnimating() ? static_cast<int>(std::lround((Scale() - 0.1) / 0.004)) : 0;
+        // The preview grows the scale by 0.004 a frame from 0.1 (PreviewFrameAt).
+        const int frame = IsAnimating() ? static_cast<int>(std::lround((Scale() - PreviewFrameAt(0).scale) /
+                                                                      (PreviewFrameAt(1).scale - PreviewFrameAt(0).scale)))
+                                        : 0;
         CPatternDlg::paintEvent(event);
         paints.push_back({static_cast<double>(start) / 1e6,
                           static_cast<double>(clock.nsecsElapsed() - start) / 1e6, frame});

@@ -19,7 +19,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Marbrel <vortigram@marbrel.org>")
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The Depends line comes from the libraries the program links, as found by
-# dpkg-shlibdeps, so it follows whatever Qt the build used.
+# dpkg-shlibdeps, so it follows whatever Qt the build used: Qt's widgets,
+# SVG and print support, giflib and libwebp (scripts/install-deps.sh).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 
 include(CPack)

@@ -81,7 +81,9 @@ CPatternDlg::CPatternDlg(CRecoveryFile *recovery, QWidget *parent)
       m_files(*this, m_document, [this] { return IsBusy(); }),
       m_edits({*this, m_document, m_selection, m_tools, [this] { return IsBusy(); },
                [this] { return m_options.Spokes(); },
-               [this](ShapeList shapes, const QString &name) { return AddShapes(std::move(shapes), name); }})
+               [this](ShapeList shapes, const QString &name) { return AddShapes(std::move(shapes), name); }}),
+      m_pictures(*this, [this] { return View(); }, [this]() -> const ShapeList & { return Shapes(); },
+                 [this] { return IsBusy(); })
 {
     setSizeGripEnabled(false);
     setAcceptDrops(true);
@@ -194,6 +196,7 @@ void CPatternDlg::CreateActions()
     connect(&stack, &QUndoStack::canRedoChanged, m_redo, &QAction::setEnabled);
     m_undo->setEnabled(false);
     m_redo->setEnabled(false);
+    addActions({&m_pictures.ExportImageAction(), &m_pictures.ExportAnimationAction(), &m_pictures.PrintAction()});
 }
 
 void CPatternDlg::OnInitDialog()
@@ -256,6 +259,9 @@ std::unique_ptr<QMenu> CPatternDlg::CreateMenu()
     menu->addAction(m_files.OpenAction());
     menu->addMenu(m_files.RecentMenu(menu.get()));
     menu->addActions({m_files.SaveAction(), m_files.GenerateAction()});
+    menu->addSeparator();
+    menu->addActions({&m_pictures.ExportImageAction(), &m_pictures.ExportAnimationAction(),
+                      &m_pictures.PrintAction()});
     menu->addSeparator();
     menu->addActions({m_edits.ClearAction(), m_test});
     menu->addSeparator();

@@ -5,6 +5,7 @@
 #include "editor/DocumentManager.h"
 #include "editor/EditCommands.h"
 #include "editor/Options.h"
+#include "editor/PictureCommands.h"
 #include "editor/Readout.h"
 #include "editor/Selection.h"
 #include "editor/ToolHost.h"
@@ -46,6 +47,7 @@ public:
     const ShapeList &Shapes() const { return m_document.Shapes(); }
     CSelection &Selection() override { return m_selection; }
     CEditCommands &Edits() { return m_edits; }
+    CPictureCommands &Pictures() { return m_pictures; }
     const CPointerReadout &Readout() const { return m_readout; }
     CDocumentManager &Files() { return m_files; }
     CToolManager &Tools() { return m_tools; }
@@ -143,6 +145,7 @@ private:
     COptions m_options;
     CDocumentManager m_files;
     CEditCommands m_edits;
+    CPictureCommands m_pictures;
 
     QAction *m_about = nullptr;
     QAction *m_undo = nullptr;

@@ -8,11 +8,6 @@
 
 namespace {
 
-constexpr int Frames = 360;
-constexpr double StartScale = 0.1;
-constexpr double ScaleStep = 0.004;
-constexpr double RotationStep = 0.03;
-
 // Waits until the clock reaches the deadline, answering the window system.
 void WaitUntil(const QElapsedTimer &clock, qint64 deadlineMs)
 {
@@ -28,20 +23,24 @@ void WaitUntil(const QElapsedTimer &clock, qint64 deadlineMs)
 
 } // namespace
 
+PreviewFrame PreviewFrameAt(int k, double startRotation)
+{
+    return {0.1 + 0.004 * k, startRotation + 0.03 * k};
+}
+
 void CPreview::Run(std::chrono::milliseconds delay, double rotation, const ShowFrame &show)
 {
     CPreview dropInput;
     QCoreApplication::instance()->installEventFilter(&dropInput);
     QElapsedTimer clock;
     clock.start();
-    double scale = StartScale;
-    for (int frame = 1; frame <= Frames; ++frame) {
-        scale += ScaleStep;
-        rotation += RotationStep;
+    for (int frame = 1; frame <= PreviewFrameCount; ++frame) {
         WaitUntil(clock, frame * delay.count());
         const bool late = clock.elapsed() >= (frame + 1) * delay.count();
-        if (frame == 1 || frame == Frames || !late)
-            show(scale, rotation);
+        if (frame == 1 || frame == PreviewFrameCount || !late) {
+            const PreviewFrame shown = PreviewFrameAt(frame, rotation);
+            show(shown.scale, shown.rotation);
+        }
     }
 }
 

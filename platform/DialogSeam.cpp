@@ -2,9 +2,19 @@
 
 #include "platform/Colour.h"
 
+#include <QAction>
+#include <QCheckBox>
 #include <QColorDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSpinBox>
+#include <QToolBar>
 
 namespace {
 
@@ -61,6 +71,91 @@ std::optional<std::uint32_t> CDialogSeam::ChooseColour(QWidget *parent, std::uin
     if (!chosen.isValid())
         return std::nullopt;
     return ValueFromColour(chosen);
+}
+
+QString CDialogSeam::ExportFileName(QWidget *parent, const QString &caption,
+                                    const QStringList &filters)
+{
+    // The extension of a filter: "png" of "PNG image (*.png)".
+    static const QRegularExpression pattern(QStringLiteral("\\*\\.(\\w+)"));
+    const auto suffix = [](const QString &filter) { return pattern.match(filter).captured(1); };
+    QFileDialog dialog(parent, caption);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(filters);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    // The dialog adds the suffix to a name without one, before it asks
+    // about replacing a file.
+    dialog.setDefaultSuffix(suffix(filters.value(0)));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&](const QString &filter) { dialog.setDefaultSuffix(suffix(filter)); });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    QString path = dialog.selectedFiles().constFirst();
+    QStringList known;
+    for (const QString &filter : filters)
+        known << suffix(filter);
+    if (known.contains(QFileInfo(path).suffix(), Qt::CaseInsensitive))
+        return path;
+    // "a.b" with PNG chosen: the dialog asked about a.b, not a.b.png.
+    path += u'.' + suffix(dialog.selectedNameFilter());
+    if (QFileInfo::exists(path) &&
+        Message(parent, QMessageBox::Warning, caption,
+                QStringLiteral("%1 already exists.\nDo you want to replace it?")
+                    .arg(QFileInfo(path).fileName()),
+                QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return QString();
+    return path;
+}
+
+std::optional<QSize> CDialogSeam::PictureSize(QWidget *parent, const QString &caption,
+                                              QSize initial, int largest, bool *grid)
+{
+    QDialog dialog(parent);
+    dialog.setWindowTitle(caption);
+    auto *form = new QFormLayout(&dialog);
+    QSpinBox *sides[2];
+    for (int i = 0; i < 2; ++i) {
+        sides[i] = new QSpinBox(&dialog);
+        sides[i]->setRange(1, largest);
+        sides[i]->setSuffix(QStringLiteral(" px"));
+        sides[i]->setValue(i == 0 ? initial.width() : initial.height());
+        form->addRow(i == 0 ? QStringLiteral("&Width:") : QStringLiteral("&Height:"), sides[i]);
+    }
+    QCheckBox *gridBox = nullptr;
+    if (grid) {
+        gridBox = new QCheckBox(QStringLiteral("Draw the &grid and axes"), &dialog);
+        gridBox->setChecked(*grid);
+        form->addRow(gridBox);
+    }
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    form->addRow(buttons);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    if (grid)
+        *grid = gridBox->isChecked();
+    return QSize(sides[0]->value(), sides[1]->value());
+}
+
+void CDialogSeam::PrintPreview(QWidget *parent, QPrinter &printer,
+                               const std::function<void(QPrinter &)> &paint,
+                               const QList<QAction *> &extras)
+{
+    QPrintPreviewDialog dialog(&printer, parent);
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                     [&](QPrinter *target) { paint(*target); });
+    auto *toolBar = dialog.findChild<QToolBar *>();
+    auto *preview = dialog.findChild<QPrintPreviewWidget *>();
+    if (toolBar && preview && !extras.isEmpty()) {
+        toolBar->addSeparator();
+        for (QAction *extra : extras) {
+            toolBar->addAction(extra);
+            QObject::connect(extra, &QAction::toggled, preview, &QPrintPreviewWidget::updatePreview);
+        }
+    }
+    dialog.exec(); // the tool bar and its connections go with the dialog
 }
 
 CDialogSeam &CDialogSeam::Current()

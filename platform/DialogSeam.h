@@ -4,13 +4,17 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <utility>
 
+class QAction;
+class QPrinter;
 class QWidget;
 
 // Every modal dialog the program asks the user through: message boxes and
-// questions, the Save As and Open choosers and the colour chooser. The program uses the real Qt
+// questions, the Save As, Open and export choosers, the colour chooser, the
+// picture size and the print preview. The program uses the real Qt
 // dialogs; tests install a seam of their own that answers them.
 class CDialogSeam
 {
@@ -34,6 +38,23 @@ public:
     virtual QString OpenFileName(QWidget *parent, const QString &folder);
     // The chosen 0x00BBGGRR colour, or nothing when the user cancels.
     virtual std::optional<std::uint32_t> ChooseColour(QWidget *parent, std::uint32_t initial);
+
+    // The file to export a picture to, of one of the kinds filters name
+    // ("PNG image (*.png)"): the chosen full path, given the chosen kind's
+    // extension when it has none of theirs; an empty string when the user
+    // cancels. Asks before an existing file is replaced.
+    virtual QString ExportFileName(QWidget *parent, const QString &caption,
+                                   const QStringList &filters);
+    // A picture size, each side from 1 to largest, starting at initial; with
+    // grid, also whether to draw the grid (its state in, the answer out).
+    // Nothing when the user cancels.
+    virtual std::optional<QSize> PictureSize(QWidget *parent, const QString &caption,
+                                             QSize initial, int largest, bool *grid);
+    // Qt's print preview of what paint draws on printer, from which the user
+    // prints; extras are checkable actions on its tool bar that redraw it.
+    virtual void PrintPreview(QWidget *parent, QPrinter &printer,
+                              const std::function<void(QPrinter &)> &paint,
+                              const QList<QAction *> &extras);
 
     static CDialogSeam &Current();
     // Installs a replacement (not owned); nullptr restores the real dialogs.

@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   build-essential cmake
   qt6-base-dev qt6-svg-dev qt6-qpa-plugins
-  zlib1g-dev
+  zlib1g-dev libgif-dev libwebp-dev
   fonts-dejavu-core
   xvfb xauth xdotool wmctrl openbox imagemagick python3
   desktop-file-utils

@@ -1,20 +1,23 @@
 #!/usr/bin/env python3
-# The command line: --help, --version, --info, and the exit status of bad
-# files and wrong arguments, with no display to be had.
-# Usage: check_cli.py <vortigram executable>
-import os, struct, subprocess, sys, tempfile
+# The built program's command line with no display to be had and no
+# XDG_RUNTIME_DIR: --help, --version, --info, pictures (PNG's size, SVG's and
+# PDF's structure), Qt's own options, a full standard output, and the exit
+# status of bad files and wrong arguments.
+# Usage: check_cli.py <vortigram executable> <version>
+import os, re, struct, subprocess, sys, tempfile, zlib, xml.etree.ElementTree as ET
 
-folder = tempfile.mkdtemp()
-good, bad = os.path.join(folder, "good.jvf"), os.path.join(folder, "bad.jvf")
-open(good, "wb").write(bytes.fromhex("FFE0AD0F0200FFFFFF00 0102FFFFFF000000") + struct.pack(
-    "<4d", 0, 10, 1, -12.5) + bytes.fromhex("0200FFFFFF000000"))
-open(bad, "wb").write(bytes.fromhex("FFE0AD0F0100FFFFFF00 0702FFFFFF000000"))
 failed = []
+folder = tempfile.TemporaryDirectory()
+good, bad = os.path.join(folder.name, "g&<d.jvf"), os.path.join(folder.name, "bad.jvf")
+# Two polygons and a polyline: a count swapped or shared shows.
+open(good, "wb").write(bytes.fromhex("FFE0AD0F0300FFFFFF00 0102FFFFFF000000") + struct.pack(
+    "<4d", 0, 10, 1, -12.5) + bytes.fromhex("0200FFFFFF000000 0100FFFFFF000000"))
+open(bad, "wb").write(bytes.fromhex("FFE0AD0F0100FFFFFF00 0702FFFFFF000000"))
+env = {k: v for k, v in os.environ.items() if k != "XDG_RUNTIME_DIR"} | {"QT_QPA_PLATFORM": "", "DISPLAY": ""}
 
 
-def expect(args, wanted):
-    env = dict(os.environ, QT_QPA_PLATFORM="", DISPLAY="")
-    r = subprocess.run([sys.argv[1], *args], env=env, capture_output=True, text=True, timeout=30)
+def expect(args, wanted, stdout=subprocess.PIPE):
+    r = subprocess.run([sys.argv[1], *args], env=env, stdout=stdout, stderr=subprocess.PIPE, text=True, timeout=60)
     got = (r.returncode, r.stdout, r.stderr)
     if wanted[0] == 2:  # a one-line error, then the usage
         got = (r.returncode, r.stderr.startswith("vortigram: ") and "\nUsage: vortigram" in r.stderr)
@@ -22,15 +25,50 @@ def expect(args, wanted):
         failed.append(f"{args}: {got}")
 
 
-expect(["--version"], (0, "Vortigram Version 1.0\n", ""))
+def out(name):
+    return os.path.join(folder.name, name)
+
+
+info = ("shapes: 3\npolygons: 2\npolylines: 1\nvertices: 2\nvertices per shape: 2 0 0\n"
+        "largest radius: 12.5\n")
+expect(["--version"], (0, f"Vortigram Version {sys.argv[2]}\n", ""))
 expect(["--help"], (0,))
-expect(["--info", good], (0, "shapes: 2\npolygons: 1\npolylines: 1\nvertices: 2\n"
-                             "vertices per shape: 2 0\nlargest radius: 12.5\n", ""))
+expect(["--info", good], (0, info, ""))
+expect(["-style", "fusion", "--info", good, "-reverse"], (0, info, ""))  # Qt's options are ignored
 expect(["--info", bad], (1, "", f"Cannot open {bad}.\nRecord 1 at byte 10: type 7 is neither "
                                 "1 (polygon) nor 2 (polyline).\n"))
+for args in (["--version"], ["--help"], ["--info", good]):
+    expect(args, (1, None, "vortigram: standard output could not be written: No space left on device\n"),
+           open("/dev/full", "w"))
+expect(["--render", good, "-o", "/nonexistent/a.png"],
+       (1, "", "/nonexistent/a.png could not be written: No such file or directory\n"))
+# -platform is Qt's: not even it makes a picture want a display.
+for name in ("a.png", "a.svg", "a.pdf"):
+    expect(["-platform", "xcb", "--render", good, "-o", out(name), "--size", "300x201"], (0, "", ""))
+png, pdf = open(out("a.png"), "rb").read(), open(out("a.pdf"), "rb").read()
+if png[:8] != b"\x89PNG\r\n\x1a\n" or struct.unpack(">II", png[16:24]) != (300, 201):
+    failed.append(f"a.png: {png[:24]}")
+try:  # pixel sizes, and the design's name escaped in the title
+    svg = ET.parse(out("a.svg")).getroot()
+    got = [svg.get(a) for a in ("width", "height", "viewBox")] + [svg.findtext("{*}title")]
+    if got != ["300", "201", "0 0 300 201", "g&<d.jvf"]:
+        failed.append(f"a.svg: {got}")
+except ET.ParseError as e:
+    failed.append(f"a.svg: {e}")
+# A point per pixel, on the page and in its drawing; every object the
+# cross-reference table lists starts where it says.
+xref = pdf[int(pdf.rsplit(b"startxref", 1)[1].split()[0]):].split(b"\n")
+offsets = [int(line.split()[0]) for line in xref[3:3 + int(xref[1].split()[1]) - 1]]
+pages = [zlib.decompress(s) for s in re.findall(rb"/FlateDecode\n>>\nstream\n(.*?)endstream", pdf, re.S)]
+if (b"/MediaBox [0 0 300.000000 201.000000]" not in pdf or b"\n1 0 0 -1 0 201 cm" not in b"".join(pages)
+        or any(not pdf[o:].startswith(b"%d 0 obj" % (i + 1)) for i, o in enumerate(offsets))):
+    failed.append(f"a.pdf: {xref[:4]}")
 for args in (["--bogus"], ["--info", good, "x"], ["--render", good, "-o", "x.bmp"], ["--grid"],
              ["--render", good, "-o", "x.png", "--size", "0x5"], ["a.jvf", "b.jvf"],
-             ["--render", good, "-o", "x.png", "--scale", "0"], ["--version", good]):
+             ["--render", good, "-o", "x.png", "--scale", "0"], ["--version", good],
+             ["--render", good, "-o", "x.png", "--rotation", "inf"], ["--animate", good, "-o", "x.png"],
+             ["--animate", good, "-o", "x.gif", "--scale", "2"], ["--render", good, "--animate", good, "-o", "x.gif"]):
     expect(args, (2, True))
+folder.cleanup()
 print("\n".join(failed) or "all answers as expected")
 sys.exit(1 if failed else 0)

@@ -2,7 +2,7 @@
 # Packs a build folder with CPack and checks the Debian package: its files,
 # the validators' verdicts, the desktop entry, the icons, the design file
 # type by name and by magic, and the packaged program answering.
-# Usage: check_package.py <cpack> <build folder>
+# Usage: check_package.py <cpack> <build folder> <version>
 import os, shutil, subprocess, sys, tempfile
 
 TMP = tempfile.mkdtemp(prefix="vortigram-package-")
@@ -28,10 +28,12 @@ def check(ok, why):
 
 
 run(sys.argv[1], "-G", "DEB", "--config", os.path.abspath(sys.argv[2] + "/CPackConfig.cmake"), "-B", TMP, cwd=TMP)
-deb = f"{TMP}/vortigram_1.0_{run('dpkg', '--print-architecture').strip()}.deb"
+deb = f"{TMP}/vortigram_{sys.argv[3]}_{run('dpkg', '--print-architecture').strip()}.deb"
 listed = {line.split()[-1][2:] for line in run("dpkg-deb", "-c", deb).splitlines()}
 check(FILES <= listed, f"the package lacks {sorted(FILES - listed)}")
-check("libqt6widgets6" in run("dpkg-deb", "-f", deb, "Depends"), "Depends names no Qt library")
+depends = run("dpkg-deb", "-f", deb, "Depends")
+check(all(f"{lib} (" in depends for lib in ("libqt6widgets6", "libqt6printsupport6", "libgif7", "libwebp7")),
+      f"Depends lacks a library the program links: {depends}")
 run("dpkg-deb", "-x", deb, ROOT)
 entry = f"{ROOT}/{SHARE}applications/vortigram.desktop"
 run("desktop-file-validate", entry, quiet=True)
@@ -51,6 +53,6 @@ for name, data in (("design", b"\xff\xe0\xad\x0f\0\0\xff\xff\xff\0"), ("a.JVF", 
     found = run("gio", "info", "-a", "standard::content-type", f"{TMP}/{name}", env=env).split()[-1]
     check(found == MIME, f"{name} is taken for {found}")
 version = run(f"{ROOT}/usr/bin/vortigram", "--version", env=dict(os.environ, QT_QPA_PLATFORM="offscreen"))
-check(version == "Vortigram Version 1.0\n", f"--version printed {version!r}")
+check(version == f"Vortigram Version {sys.argv[3]}\n", f"--version printed {version!r}")
 print(f"{os.path.basename(deb)}: {len(listed)} entries, files, types and --version checked")
 shutil.rmtree(TMP)

@@ -2,8 +2,10 @@
 
 #include "platform/SettingsStore.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QPrinter>
 #include <QSettings>
 
 #include <cstring>
@@ -53,6 +55,28 @@ std::optional<std::uint32_t> ScriptedSeam::ChooseColour(QWidget *, std::uint32_t
     if (colours.empty())
         return std::nullopt;
     return Next(colours, 0u);
+}
+
+std::optional<QSize> ScriptedSeam::PictureSize(QWidget *, const QString &, QSize initial, int, bool *grid)
+{
+    if (sizes.empty())
+        return std::nullopt;
+    if (grid)
+        *grid = sizeGrid;
+    const QSize size = Next(sizes, QSize());
+    return size.isValid() ? size : initial;
+}
+
+void ScriptedSeam::PrintPreview(QWidget *, QPrinter &printer, const std::function<void(QPrinter &)> &paint,
+                                const QList<QAction *> &extras)
+{
+    if (printTo.isEmpty())
+        return;
+    for (QAction *extra : extras)
+        extra->setChecked(true);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(printTo);
+    paint(printer);
 }
 
 CUnprivileged::CUnprivileged()

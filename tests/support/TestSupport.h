@@ -47,6 +47,18 @@ public:
     QString Chosen(const QString &folder) { folders << folder; return Next(files, QString()); }
     std::optional<std::uint32_t> ChooseColour(QWidget *, std::uint32_t initial) override;
 
+    // Export choosers take the files queue; the size dialog answers sizes
+    // (empty: cancelled; an invalid size: its initial one) and sizeGrid; the
+    // print preview prints to the PDF printTo (empty: it is closed), with
+    // its extra actions checked.
+    std::deque<QSize> sizes;
+    bool sizeGrid = true;
+    QString printTo;
+    QString ExportFileName(QWidget *, const QString &, const QStringList &) override { return Next(files, QString()); }
+    std::optional<QSize> PictureSize(QWidget *, const QString &, QSize initial, int, bool *grid) override;
+    void PrintPreview(QWidget *, QPrinter &printer, const std::function<void(QPrinter &)> &paint,
+                      const QList<QAction *> &extras) override;
+
     template <typename T> static T Next(std::deque<T> &queue, T otherwise)
     {
         if (queue.empty())
