@@ -316,11 +316,17 @@ void CPatternDlg::OnTest()
 {
     if (IsBusy())
         return;
-    m_animating = true;
     // The frames have a view of their own: the canvas keeps the plain view
     // of the window's size, whatever happens meanwhile.
-    CPreview::Run(m_frameDelay, 0.0, [this](double scale, double rotation) {
+    const auto frame = [this](double scale, double rotation) {
         m_frames.SetView(CanvasView{size(), scale, rotation, true, 0});
+    };
+    // What is painted before the first frame's moment is that frame.
+    const PreviewFrame first = PreviewFrameAt(1);
+    frame(first.scale, first.rotation);
+    m_animating = true;
+    CPreview::Run(m_frameDelay, 0.0, [this, frame](double scale, double rotation) {
+        frame(scale, rotation);
         // Only the canvas moves: the strip would cost time to repaint unchanged.
         repaint(CanvasRect(size()));
     });

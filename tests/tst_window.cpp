@@ -4,6 +4,7 @@
 #include "app/AboutDlg.h"
 #include "editor/PatternDlg.h"
 #include "editor/PolarField.h"
+#include "editor/Preview.h"
 #include "model/Copies.h"
 #include "export/DesignFile.h"
 #include "export/Journal.h"
@@ -336,6 +337,9 @@ void tst_Window::preview()
     const Window w = Open();
     w->ScaleField().setText("0.7");
     w->OnApplyScale();
+    Draw(*w, {{240, 150}, {300, 150}, {300, 100}}); // its repaint comes before the first frame's
+    QTest::failOnWarning(QRegularExpression("QPainter"));
+    m_seam->answers = {B::Discard}; // at the close
     w->SetFrameDelay(std::chrono::milliseconds(1));
     bool animating = false;
     QTimer::singleShot(30, w.get(), [&] {
@@ -344,13 +348,30 @@ void tst_Window::preview()
         QTest::mouseClick(w.get(), Qt::LeftButton, {}, {100, 100});
         QTest::mouseClick(w->findChild<QRadioButton *>(), Qt::LeftButton); // "Polyline"
         QTest::keyClick(w.get(), Qt::Key_F1);
+        w->resize(520, 430); // afterwards the canvas is the plain view of this size
         w->close();
     });
     QSignalSpy about(w.get(), &CPatternDlg::AboutRequested);
     w->OnTest();
-    QCOMPARE(Str(animating, w->isVisible(), about.size(), w->Scale(), w->PolygonChecked()), "1 1 0 0.7 1");
+    QCOMPARE(Str(animating, w->isVisible(), about.size(), w->Scale(), w->PolygonChecked(), w->Shapes().size()), "1 1 0 0.7 1 1");
     QTRY_VERIFY(!w->isVisible());
-    QVERIFY(w->Shapes().empty());
+    const Window plain = Open();
+    plain->resize(520, 430);
+    plain->Options().SetScale(0.7);
+    ShapeList same;
+    same.push_back(w->Shapes()[0]->Clone());
+    plain->Document().AddShapes(std::move(same), "Add shape");
+    QCOMPARE(w->grab().toImage(), plain->grab().toImage());
+
+    // Every frame shown is a step of 0.004 in scale and 0.03 radians in turn
+    // from the last, the first and the last always; none out of order.
+    QStringList frames;
+    CPreview::Run(std::chrono::milliseconds(2), 1.0, [&](double scale, double turn) {
+        frames << Str(std::lround((scale - 0.1) / 0.004), std::lround((turn - 1) / 0.03), std::abs((scale - 0.1) / 0.004 - (turn - 1) / 0.03) < 1e-6);
+    });
+    QCOMPARE(frames.first() + frames.last(), "1 1 1360 360 1");
+    QVERIFY(std::is_sorted(frames.begin(), frames.end(), [](const QString &a, const QString &b) { return a.split(' ')[0].toInt() < b.split(' ')[0].toInt(); }));
+    QCOMPARE(frames.filter(QRegularExpression(" 0$")), QStringList());
 }
 
 void tst_Window::openAndClose()
