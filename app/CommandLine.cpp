@@ -25,26 +25,29 @@ namespace {
 
 const char Usage[] =
     "Usage: vortigram [FILE]\n"
-    "       vortigram --render FILE -o OUT.png|OUT.svg|OUT.pdf [--size WxH] [--scale S]\n"
-    "                 [--rotation R] [--grid]\n"
+    "       vortigram --render FILE -o OUT.png|OUT.svg|OUT.pdf [--size WxH]\n"
+    "                 [--scale S] [--rotation R] [--grid]\n"
     "       vortigram --animate FILE -o OUT.gif|OUT.webp [--size WxH]\n"
     "       vortigram --info FILE\n"
-    "       vortigram --help | --version\n";
+    "       vortigram -h | --help | -v | --version\n";
 
 const char Options[] =
-    "\nVortigram edits patterns drawn around a centre point and their design files (.jvf).\n\n"
+    "\nVortigram edits patterns around a centre point and their design files (.jvf).\n\n"
     "  FILE                  open this design file in the editor\n"
-    "  --render FILE         draw the design as the canvas shows it, without a display\n"
-    "  --animate FILE        write the Test preview, 360 frames of 30 ms, without a display\n"
-    "  -o, --output OUT      the file to write: OUT.png, OUT.svg or OUT.pdf for --render,\n"
-    "                        OUT.gif or OUT.webp for --animate\n"
+    "  --render FILE         draw the design as the canvas shows it (no display)\n"
+    "  --animate FILE        write the Test preview: 360 frames of 30 ms (no display)\n"
+    "  -o, --output OUT      the file to write: OUT.png, OUT.svg or OUT.pdf for\n"
+    "                        --render, OUT.gif or OUT.webp for --animate\n"
     "  --size WxH            the canvas size in pixels (default 480x311)\n"
     "  --scale S             the drawing scale (default 1)\n"
     "  --rotation R          the turn of the design in radians, clockwise (default 0)\n"
     "  --grid                draw the dot grid and the axes too\n"
-    "  --info FILE           print the shapes, vertices and largest radius of a design\n"
+    "  --info FILE           print a design's shapes, vertices and largest radius\n"
     "  -h, --help            print this help\n"
     "  -v, --version         print the version\n"
+    "\nIn the editor a right click opens the menu: every command with its key, among\n"
+    "them S to select shapes and change them, Save (Ctrl+S), Export Image and Print.\n"
+    "man vortigram describes them all.\n"
     "\nQt's own options (-style S, -platform P, -reverse ...) apply to the editor;\n"
     "the other commands ignore them.\n"
     "Exit status: 0 done, 1 a file that cannot be read or written, 2 wrong arguments.\n";
