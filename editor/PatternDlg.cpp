@@ -403,7 +403,8 @@ void CPatternDlg::closeEvent(QCloseEvent *event)
     m_closePending = false;
     if (!m_files.KeepOrDropChanges(QStringLiteral("Generate it before closing?")))
         return;
-    SaveSettings(true);
+    if (!SaveSettings(true))
+        return;
     if (m_recovery)
         m_recovery->Close();
     event->accept();

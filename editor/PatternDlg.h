@@ -116,7 +116,7 @@ private:
     void OnInitDialog();
     // Adds shapes as one step, or says why a design file could not hold them.
     bool AddShapes(ShapeList shapes, const QString &name);
-    // Writes the settings file (see WriteSettings); false when it was not written.
+    // Writes the settings file (see WriteSettings); false when a close is cancelled.
     bool SaveSettings(bool closing = false);
     void ViewChanged();
     // The read-out follows the pointer, or its absence.

@@ -16,15 +16,18 @@ bool WriteSettings(QWidget &parent, const std::function<void(CSettingsStore &)> 
             store.Save(sections);
             return true;
         } catch (const CFileException &e) {
-            const auto [other, label] = closing ? std::pair(QMessageBox::Discard, QStringLiteral("Close &Anyway"))
-                                                : std::pair(QMessageBox::Ignore, QStringLiteral("&Keep Editing"));
+            CDialogSeam::Choices choices{{QMessageBox::Retry, QStringLiteral("&Try Again")}};
+            if (closing)
+                choices.append({{QMessageBox::Discard, QStringLiteral("Close &Anyway")},
+                                {QMessageBox::Cancel, QStringLiteral("Cancel")}});
+            else
+                choices.append({QMessageBox::Ignore, QStringLiteral("&Keep Editing")});
             const auto answer = CDialogSeam::Current().Ask(
                 &parent, QCoreApplication::applicationName(),
                 QStringLiteral("The settings could not be saved to %1:\n%2").arg(store.FileName(), e.Description()),
-                {{QMessageBox::Retry, QStringLiteral("&Try Again")}, {other, label}},
-                closing ? QMessageBox::NoButton : QMessageBox::Ignore);
+                choices, closing ? QMessageBox::Cancel : QMessageBox::Ignore);
             if (answer != QMessageBox::Retry)
-                return false;
+                return answer != QMessageBox::Cancel;
         }
     }
 }
