@@ -2,7 +2,11 @@
 
 #include <QPainter>
 
+#include <QThread>
+
 #include <algorithm>
+#include <numeric>
+#include <thread>
 
 namespace {
 
@@ -30,11 +34,6 @@ void CopyArea(QImage &to, const QImage &from, const QRect &box)
     QPainter painter(&to);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawImage(box.topLeft(), from, box);
-}
-
-bool AnyBelow(const Places &places, std::size_t split)
-{
-    return !places.isEmpty() && static_cast<std::size_t>(places.first()) < split;
 }
 
 } // namespace
@@ -86,26 +85,50 @@ QRegion CCanvasImage::Appended(const ShapeList &shapes, std::size_t first)
     return PaintAddedShapes(painter, m_view, shapes, first);
 }
 
+std::size_t CCanvasImage::LayerOf(std::size_t place) const
+{
+    std::size_t layer = 0;
+    for (std::size_t start = 0; layer + 1 < m_layers.size() && place >= start + m_layers[layer].count; ++layer)
+        start += m_layers[layer].count;
+    return layer;
+}
+
+void CCanvasImage::TakeFromLayers(const Places &places, Dirty &dirty)
+{
+    // Every layer is found before any count changes: places number the shapes as before.
+    const std::size_t first = dirty.size();
+    for (const int place : places)
+        if (static_cast<std::size_t>(place) < m_split)
+            dirty.push_back(LayerOf(static_cast<std::size_t>(place)));
+    for (std::size_t i = first; i < dirty.size(); ++i)
+        --m_layers[dirty[i]].count;
+    m_split -= dirty.size() - first;
+}
+
+void CCanvasImage::PutIntoLayers(const Places &places, Dirty &dirty)
+{
+    // An inserted shape lies below the top ones when the old shape it comes
+    // before does, and joins that shape's layer.
+    const std::size_t first = dirty.size();
+    for (qsizetype i = 0; i < places.size(); ++i) {
+        const auto before = static_cast<std::size_t>(places[i] - i);
+        if (before < m_split)
+            dirty.push_back(LayerOf(before));
+    }
+    for (std::size_t i = first; i < dirty.size(); ++i)
+        ++m_layers[dirty[i]].count;
+    m_split += dirty.size() - first;
+}
+
 QRegion CCanvasImage::Removed(const ShapeList &shapes, const Places &places)
 {
     if (!m_current) {
         Invalidate();
         return CanvasRect(m_view.client);
     }
-    const bool below = AnyBelow(places, m_split);
-    m_split -= static_cast<std::size_t>(std::lower_bound(places.cbegin(), places.cend(), static_cast<int>(m_split)) -
-                                        places.cbegin());
-    return Repaint(shapes, Area(TakeAt(m_bounds, places)), below);
-}
-
-std::size_t CCanvasImage::InsertedBelow(const Places &places) const
-{
-    // An inserted shape lies below the split when an old shape that lies
-    // below comes after it.
-    std::size_t below = 0;
-    for (qsizetype i = 0; i < places.size(); ++i)
-        below += static_cast<std::size_t>(places[i] - i) < m_split;
-    return below;
+    Dirty dirty;
+    TakeFromLayers(places, dirty);
+    return Repaint(shapes, Area(TakeAt(m_bounds, places)), std::move(dirty));
 }
 
 QRegion CCanvasImage::Inserted(const ShapeList &shapes, const Places &places)
@@ -119,9 +142,9 @@ QRegion CCanvasImage::Inserted(const ShapeList &shapes, const Places &places)
         added.push_back(BoundsOf(*shapes[static_cast<std::size_t>(place)]));
     const QRegion area = Area(added);
     PutAt(m_bounds, places, std::move(added));
-    const std::size_t below = InsertedBelow(places);
-    m_split += below;
-    return Repaint(shapes, area, below > 0);
+    Dirty dirty;
+    PutIntoLayers(places, dirty);
+    return Repaint(shapes, area, std::move(dirty));
 }
 
 QRegion CCanvasImage::Changed(const ShapeList &shapes, const Places &places)
@@ -131,13 +154,16 @@ QRegion CCanvasImage::Changed(const ShapeList &shapes, const Places &places)
         return CanvasRect(m_view.client);
     }
     std::vector<QRect> boxes;
+    Dirty dirty;
     for (const int place : places) {
         QRect &box = m_bounds[static_cast<std::size_t>(place)];
         boxes.push_back(box);
         box = BoundsOf(*shapes[static_cast<std::size_t>(place)]);
         boxes.push_back(box);
+        if (static_cast<std::size_t>(place) < m_split)
+            dirty.push_back(LayerOf(static_cast<std::size_t>(place)));
     }
-    return Repaint(shapes, Area(boxes), AnyBelow(places, m_split));
+    return Repaint(shapes, Area(boxes), std::move(dirty));
 }
 
 QRegion CCanvasImage::Moved(const ShapeList &shapes, const Places &from, const Places &to)
@@ -146,66 +172,155 @@ QRegion CCanvasImage::Moved(const ShapeList &shapes, const Places &from, const P
         Invalidate();
         return CanvasRect(m_view.client);
     }
-    bool below = AnyBelow(from, m_split);
-    m_split -= static_cast<std::size_t>(std::lower_bound(from.cbegin(), from.cend(), static_cast<int>(m_split)) -
-                                        from.cbegin());
+    Dirty dirty;
+    TakeFromLayers(from, dirty);
     std::vector<QRect> moved = TakeAt(m_bounds, from);
     const QRegion area = Area(moved);
     PutAt(m_bounds, to, std::move(moved));
-    const std::size_t into = InsertedBelow(to);
-    m_split += into;
-    below = below || into > 0;
-    return Repaint(shapes, area, below);
+    PutIntoLayers(to, dirty);
+    return Repaint(shapes, area, std::move(dirty));
 }
 
 void CCanvasImage::Settle(const ShapeList &shapes)
 {
     if (shapes.size() - m_split <= 2 * TopShapes)
         return;
-    // Shapes drawn over the image below in order give its pixels with them.
+    // A run grown to twice its size gets a layer after it.
+    if (m_layers.back().count >= 2 * m_layerShapes) {
+        if (m_layers.size() == 1)
+            m_below = m_layers[0].image.copy();
+        Layer layer;
+        layer.image = QImage(m_view.client, QImage::Format_ARGB32_Premultiplied);
+        layer.image.fill(Qt::transparent);
+        m_layers.push_back(std::move(layer));
+    }
+    // Shapes drawn over the last layer, and over the layers laid together,
+    // in order give their pixels with them.
     const std::size_t split = shapes.size() - TopShapes;
     std::vector<std::size_t> which;
     for (std::size_t i = m_split; i < split; ++i)
         which.push_back(i);
-    QPainter painter(&m_below);
-    PaintShapesAt(painter, m_view, shapes, which, CanvasRect(m_view.client));
+    for (QImage *image : {&m_layers.back().image, m_layers.size() > 1 ? &m_below : nullptr}) {
+        if (image) {
+            QPainter painter(image);
+            PaintShapesAt(painter, m_view, shapes, which, CanvasRect(m_view.client));
+        }
+    }
+    m_layers.back().count += split - m_split;
     m_split = split;
 }
 
-QRegion CCanvasImage::Repaint(const ShapeList &shapes, QRegion area, bool below)
+QRegion CCanvasImage::Repaint(const ShapeList &shapes, QRegion area, Dirty dirty)
 {
     area &= CanvasRect(m_view.client);
-    if (area.rectCount() > static_cast<int>(MostBoxes))
-        area = area.boundingRect();
+    // A clip of one rectangle is the painter's fast path, where a region
+    // clips every span: an area that fills half its bounding box or more is
+    // painted as that box, any other box by box.
+    const QRect bounds = area.boundingRect();
+    qint64 covered = 0;
+    for (const QRect &box : area)
+        covered += qint64(box.width()) * box.height();
+    if (area.rectCount() > static_cast<int>(MostBoxes) || 2 * covered >= qint64(bounds.width()) * bounds.height())
+        area = bounds;
     if (area.isEmpty())
         return area;
+    std::sort(dirty.begin(), dirty.end());
+    dirty.erase(std::unique(dirty.begin(), dirty.end()), dirty.end());
     if (m_underlay.isNull()) {
         m_underlay = QImage(m_view.client, QImage::Format_RGB32);
         QPainter painter(&m_underlay);
         PaintUnderlay(painter, m_view);
     }
     Settle(shapes);
-    // The area is drawn again from the layer under it and the shapes that
-    // meet it, each once, clipped to it.
-    const auto redraw = [&](QImage &image, const QImage &under, std::size_t first, std::size_t end, bool dots) {
+    std::vector<std::size_t> starts{0};
+    for (const Layer &layer : m_layers)
+        starts.push_back(starts.back() + layer.count);
+    // Each box is drawn again from what lies under it and the shapes that
+    // meet it, clipped to it: the changed layers, the layers laid together
+    // again, then the top shapes and the dots.
+    std::vector<std::size_t> meeting;
+    const auto redraw = [&](QImage &image, const QRect &box, std::size_t first, std::size_t end) {
         QPainter painter(&image);
         painter.setCompositionMode(QPainter::CompositionMode_Source);
-        for (const QRect &box : area)
-            painter.drawImage(box.topLeft(), under, box);
+        if (&image == &m_layers[0].image)
+            painter.drawImage(box.topLeft(), m_underlay, box);
+        else if (&image == &m_image)
+            painter.drawImage(box.topLeft(), Below(), box);
+        else
+            painter.fillRect(box, Qt::transparent);
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        std::vector<std::size_t> meeting;
+        meeting.clear();
         for (std::size_t i = first; i < end; ++i)
-            if (area.intersects(m_bounds[i]))
+            if (box.intersects(m_bounds[i]))
                 meeting.push_back(i);
-        PaintShapesAt(painter, m_view, shapes, meeting, area);
-        if (dots)
-            for (const QRect &box : area)
-                PaintDots(painter, m_view.client, box);
+        PaintShapesAt(painter, m_view, shapes, meeting, box);
+        if (&image == &m_image && !m_view.animating)
+            PaintDots(painter, m_view.client, box);
     };
-    if (below)
-        redraw(m_below, m_underlay, 0, m_split, false);
-    redraw(m_image, m_below, m_split, shapes.size(), !m_view.animating);
+    for (const QRect &box : area) {
+        for (const std::size_t layer : dirty)
+            redraw(m_layers[layer].image, box, starts[layer], starts[layer + 1]);
+        if (!dirty.empty() && m_layers.size() > 1) {
+            QPainter painter(&m_below);
+            painter.setCompositionMode(QPainter::CompositionMode_Source);
+            painter.drawImage(box.topLeft(), m_layers[0].image, box);
+            painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+            for (std::size_t layer = 1; layer < m_layers.size(); ++layer)
+                painter.drawImage(box.topLeft(), m_layers[layer].image, box);
+        }
+        redraw(m_image, box, m_split, shapes.size());
+    }
+    // A layer left with no shapes is transparent now: it goes.
+    m_layers.erase(std::remove_if(m_layers.begin() + 1, m_layers.end(), [](const Layer &l) { return l.count == 0; }),
+                   m_layers.end());
+    if (m_layers.size() == 1)
+        m_below = QImage();
     return area;
+}
+
+void CCanvasImage::PaintLayers(const ShapeList &shapes)
+{
+    m_split = shapes.size() > TopShapes ? shapes.size() - TopShapes : 0;
+    const std::size_t run = std::max(m_layerShapes, (m_split + MostLayers - 1) / MostLayers);
+    m_layers.resize(std::max<std::size_t>(1, (m_split + run - 1) / run));
+    for (std::size_t j = 0; j < m_layers.size(); ++j) {
+        m_layers[j].count = std::min(run, m_split - j * run);
+        const QImage::Format format = j == 0 ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied;
+        if (m_layers[j].image.size() != m_view.client || m_layers[j].image.format() != format)
+            m_layers[j].image = QImage(m_view.client, format);
+    }
+    if (m_layers.size() == 1) {
+        m_below = QImage();
+        PaintCanvasInParallel(m_layers[0].image, m_view, shapes, m_split, false);
+        return;
+    }
+    // The layers are painted at once, as many as there are cores.
+    const std::size_t threads = std::min<std::size_t>(m_layers.size(), std::max(1, QThread::idealThreadCount()));
+    const auto paint = [&](std::size_t from) {
+        for (std::size_t j = from; j < m_layers.size(); j += threads) {
+            QPainter painter(&m_layers[j].image);
+            if (j == 0) {
+                PaintUnderlay(painter, m_view);
+            } else {
+                painter.setCompositionMode(QPainter::CompositionMode_Source);
+                painter.fillRect(m_layers[j].image.rect(), Qt::transparent);
+                painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+            }
+            std::vector<std::size_t> which(m_layers[j].count);
+            std::iota(which.begin(), which.end(), j * run);
+            PaintShapesAt(painter, m_view, shapes, which, CanvasRect(m_view.client));
+        }
+    };
+    std::vector<std::thread> helpers;
+    for (std::size_t t = 1; t < threads; ++t)
+        helpers.emplace_back(paint, t);
+    paint(0);
+    for (std::thread &helper : helpers)
+        helper.join();
+    m_below = m_layers[0].image.copy();
+    QPainter painter(&m_below);
+    for (std::size_t j = 1; j < m_layers.size(); ++j)
+        painter.drawImage(0, 0, m_layers[j].image);
 }
 
 void CCanvasImage::Paint(QPainter &painter, const QRect &area, const ShapeList &shapes)
@@ -217,14 +332,11 @@ void CCanvasImage::Paint(QPainter &painter, const QRect &area, const ShapeList &
             // A preview frame is painted once and never edited.
             PaintCanvasInParallel(m_image, m_view, shapes);
         } else {
-            if (m_below.size() != m_view.client)
-                m_below = QImage(m_view.client, QImage::Format_RGB32);
-            m_split = shapes.size() > TopShapes ? shapes.size() - TopShapes : 0;
-            PaintCanvasInParallel(m_below, m_view, shapes, m_split, false);
+            PaintLayers(shapes);
             std::vector<std::size_t> top;
             for (std::size_t i = m_split; i < shapes.size(); ++i)
                 top.push_back(i);
-            CopyArea(m_image, m_below, CanvasRect(m_view.client));
+            CopyArea(m_image, Below(), CanvasRect(m_view.client));
             QPainter layer(&m_image);
             PaintShapesAt(layer, m_view, shapes, top, CanvasRect(m_view.client));
             PaintDots(layer, m_view.client, CanvasRect(m_view.client));

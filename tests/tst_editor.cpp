@@ -169,7 +169,7 @@ void tst_Editor::edits()
     // Random edits, each repainted only where it changed: the image stays a
     // whole paint's, and the pixels told as changed cover every pixel that did.
     CDesignDocument document;
-    CCanvasImage canvas;
+    CCanvasImage canvas(16); // runs of 16 shapes: the edits reach layers of their own
     const CanvasView view{{400, 300}, 1.2, 0, false, 3};
     canvas.SetView(view);
     QRandomGenerator random(11);
