@@ -237,6 +237,24 @@ Goal FinishGoal(const char *what, const char *benchmark)
             }};
 }
 
+// An edit of the 10,000-shape design, from the key or pointer event to the
+// painted result: the slower of the benchmarks given.
+Goal EditGoal(const char *what, const char *goal, double mostMs, std::vector<const char *> benchmarks)
+{
+    return {what, goal, [mostMs, benchmarks](const Lookup &find, std::string &figure, bool &met) {
+                double slowest = 0;
+                for (const char *benchmark : benchmarks) {
+                    const CGoalReporter::Measured *edit = find(benchmark);
+                    if (!edit)
+                        return false;
+                    slowest = std::max(slowest, edit->seconds);
+                    figure += (figure.empty() ? "" : ", ") + Format("%.2f ms", edit->seconds * 1e3);
+                }
+                met = slowest * 1e3 <= mostMs;
+                return true;
+            }};
+}
+
 // A counter of a benchmark, or nothing when it did not run.
 const double *Counter(const Lookup &find, const char *benchmark, const char *name)
 {
@@ -416,6 +434,23 @@ int CGoalReporter::PrintGoals() const
         BandGoal("Band move, 10,000 shapes, 250 px", "BM_BandMove", "BM_BandMoveEmpty"),
         BandReference("Band move, empty, across the canvas", "BM_LongBandMoveEmpty"),
         BandGoal("Band move, 10,000, across the canvas", "BM_LongBandMove", "BM_LongBandMoveEmpty"),
+        EditGoal("Undo, redo of a shape, 10,000", "<= 25 ms", 25, {"BM_EditUndo", "BM_EditRedo"}),
+        EditGoal("Delete, turn, colour a top shape", "<= 25 ms", 25, {"BM_EditDeleteTop", "BM_EditTurnTop", "BM_EditColourTop"}),
+        {"Turn a shape deep, a tenth of the canvas", "<= 0.3 x repaint",
+         [](const Lookup &find, std::string &figure, bool &met) {
+             const Measured *deep = find("BM_EditTurnDeep");
+             const Measured *whole = find("BM_WholeRepaint");
+             if (!deep || !whole || whole->seconds <= 0)
+                 return false;
+             figure = Format("%.1f ms", deep->seconds * 1e3) +
+                      Format(" = %.2f x the whole canvas's", deep->seconds / whole->seconds) +
+                      Format(" %.0f ms", whole->seconds * 1e3);
+             met = deep->seconds <= 0.3 * whole->seconds;
+             return true;
+         }},
+        EditGoal("Vertex drag, a pointer move, 10,000", "<= 8 ms", 8, {"BM_EditDragTop"}),
+        EditGoal("Click that picks, 10,000", "<= 2 ms", 2, {"BM_PickClick", "BM_PickClickBeyondStars"}),
+        EditGoal("Click that picks, 65,535", "<= 10 ms", 10, {"BM_PickClickLargest", "BM_PickClickLargestBeyondStars"}),
         FinishGoal("Finish a shape, 10,000 + recovery", "BM_FinishShape"),
         {"Finish a shape, 10,000, no recovery", "(reference)",
          [](const Lookup &find, std::string &figure, bool &met) {

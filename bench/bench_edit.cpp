@@ -182,27 +182,44 @@ void BM_EditDragTop(benchmark::State &state)
     QTest::mouseRelease(window.get(), Qt::LeftButton, {}, handle);
 }
 
-// The click that picks a shape in the middle of the design, to its outline.
-void PickClick(benchmark::State &state, int shapes)
+// The click that picks a shape: near the centre, where the top shape lies,
+// and 470 pixels right of it, beyond every star, where the boxes of most
+// polylines lie but few of their lines, so that half the shapes are tested
+// to their outlines.
+void PickClick(benchmark::State &state, int shapes, bool beyondStars)
 {
     auto window = OpenWindow(state, shapes);
     if (!window)
         return;
     window->Tools().SetSelecting(true);
-    const QPoint at = CanvasCentre(window->View().client) + QPoint(37, 23);
+    const QPoint at = CanvasCentre(window->View().client) + (beyondStars ? QPoint(470, 0) : QPoint(37, 23));
+    int picked = -1;
     TimeEach(state, *window, [&] { QTest::mouseClick(window.get(), Qt::LeftButton, {}, at); },
-             [&] { window->Selection().Clear(); });
-    state.counters["picked"] = window->Selection().IsEmpty() ? -1 : window->Selection().Shapes().first();
+             [&] {
+                 picked = window->Selection().IsEmpty() ? -1 : window->Selection().Shapes().first();
+                 window->Selection().Clear();
+             });
+    state.counters["picked"] = picked;
 }
 
 void BM_PickClick(benchmark::State &state)
 {
-    PickClick(state, LargeDesign);
+    PickClick(state, LargeDesign, false);
+}
+
+void BM_PickClickBeyondStars(benchmark::State &state)
+{
+    PickClick(state, LargeDesign, true);
 }
 
 void BM_PickClickLargest(benchmark::State &state)
 {
-    PickClick(state, 65535);
+    PickClick(state, 65535, false);
+}
+
+void BM_PickClickLargestBeyondStars(benchmark::State &state)
+{
+    PickClick(state, 65535, true);
 }
 
 #define EDIT_BENCHMARK(name) BENCHMARK(name)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20)->Apply(Repeated)
@@ -215,6 +232,8 @@ EDIT_BENCHMARK(BM_EditTurnDeep);
 EDIT_BENCHMARK(BM_WholeRepaint);
 EDIT_BENCHMARK(BM_EditDragTop);
 EDIT_BENCHMARK(BM_PickClick);
+EDIT_BENCHMARK(BM_PickClickBeyondStars);
 BENCHMARK(BM_PickClickLargest)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_PickClickLargestBeyondStars)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 
 } // namespace
