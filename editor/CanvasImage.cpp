@@ -185,29 +185,31 @@ void CCanvasImage::Settle(const ShapeList &shapes)
 {
     if (shapes.size() - m_split <= 2 * TopShapes)
         return;
-    // A run grown to twice its size gets a layer after it.
-    if (m_layers.back().count >= 2 * m_layerShapes) {
-        if (m_layers.size() == 1)
-            m_below = m_layers[0].image.copy();
-        Layer layer;
-        layer.image = QImage(m_view.client, QImage::Format_ARGB32_Premultiplied);
-        layer.image.fill(Qt::transparent);
-        m_layers.push_back(std::move(layer));
-    }
-    // Shapes drawn over the last layer, and over the layers laid together,
-    // in order give their pixels with them.
     const std::size_t split = shapes.size() - TopShapes;
-    std::vector<std::size_t> which;
-    for (std::size_t i = m_split; i < split; ++i)
-        which.push_back(i);
-    for (QImage *image : {&m_layers.back().image, m_layers.size() > 1 ? &m_below : nullptr}) {
-        if (image) {
-            QPainter painter(image);
-            PaintShapesAt(painter, m_view, shapes, which, CanvasRect(m_view.client));
+    while (m_split < split) {
+        // A run never grows past twice its size: a layer starts after it.
+        if (m_layers.back().count >= 2 * m_layerShapes) {
+            if (m_layers.size() == 1)
+                m_below = m_layers[0].image.copy();
+            Layer layer;
+            layer.image = QImage(m_view.client, QImage::Format_ARGB32_Premultiplied);
+            layer.image.fill(Qt::transparent);
+            m_layers.push_back(std::move(layer));
         }
+        // Shapes drawn over the last layer, and over the layers laid
+        // together, in order give their pixels with them.
+        const std::size_t end = std::min(split, m_split + 2 * m_layerShapes - m_layers.back().count);
+        std::vector<std::size_t> which(end - m_split);
+        std::iota(which.begin(), which.end(), m_split);
+        for (QImage *image : {&m_layers.back().image, m_layers.size() > 1 ? &m_below : nullptr}) {
+            if (image) {
+                QPainter painter(image);
+                PaintShapesAt(painter, m_view, shapes, which, CanvasRect(m_view.client));
+            }
+        }
+        m_layers.back().count += end - m_split;
+        m_split = end;
     }
-    m_layers.back().count += split - m_split;
-    m_split = split;
 }
 
 QRegion CCanvasImage::Repaint(const ShapeList &shapes, QRegion area, Dirty dirty)

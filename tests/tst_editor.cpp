@@ -16,6 +16,8 @@
 #include <QRandomGenerator>
 #include <QTest>
 
+#include <numeric>
+
 class tst_Editor : public QObject, private CShapeEntry::Host
 {
     Q_OBJECT
@@ -197,6 +199,11 @@ void tst_Editor::edits()
     QImage before = shown();
     for (int k = 80; k < 240; ++k)
         click(k);
+    Places run(15); // the second run's shapes but its last: that one stays drawn
+    std::iota(run.begin(), run.end(), 16);
+    document.RemoveShapes(run, "Delete");
+    QCOMPARE(shown(), Paint(view, shapes));
+    document.UndoStack().undo();
     before = shown();
     QCOMPARE(before, Paint(view, shapes));
     told = QRegion();
