@@ -251,7 +251,8 @@ void tst_Editor::picking()
     canvas.SetView(view);
     const std::vector<QRect> &bounds = canvas.Bounds(shapes);
     const std::pair<QPoint, int> rows[] = {{{200, 175}, -1}, {{200, 125}, 0}, {{320, 178}, 1}, {{320, 180}, -1},
-                                           {{352, 175}, 1}, {{355, 175}, -1}, {{337, 175}, 2}, {{100, 100}, -1}};
+                                           {{352, 175}, 1}, {{355, 175}, -1}, {{337, 175}, 2}, {{100, 100}, -1},
+                                           {{328, 180}, 2}}; // by the square's closing edge
     for (const auto &[at, expected] : rows)
         QCOMPARE(PickShape(shapes, bounds, view, at).value_or(-1), expected);
     const auto handle = [&](QPoint at) { const auto h = PickHandle(shapes, {1, 2}, view, at); return h ? Str(h->first, h->second) : "none"; };
