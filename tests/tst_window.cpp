@@ -330,6 +330,15 @@ void tst_Window::typing()
     QEvent leave(QEvent::Leave);
     QCoreApplication::sendEvent(w.get(), &leave);
     QCOMPARE(w->Readout().Text(), "");
+    // The window's keys during an entry: Escape abandons it, Backspace takes back a vertex.
+    const std::size_t before = w->Shapes().size();
+    for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Backspace}) {
+        QTest::mouseClick(w.get(), Qt::LeftButton, {}, {100, 100});
+        QTest::mouseClick(w.get(), Qt::LeftButton, {}, {150, 100});
+        QTest::keyClick(w.get(), key);
+    }
+    QTest::mouseClick(w.get(), Qt::RightButton, {}, {150, 100});
+    QCOMPARE(Str(w->Shapes().size() - before, w->Shapes().back()->Points().size()), "6 1");
 }
 
 void tst_Window::preview()
