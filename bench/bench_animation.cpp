@@ -39,7 +39,7 @@ protected:
     {
         const qint64 start = clock.nsecsElapsed();
         // The preview grows the scale by 0.004 a frame from 0.1 (PreviewFrameAt).
-        const int frame = IsAnimating() ? static_cast<int>(std::lround((Scale() - PreviewFrameAt(0).scale) /
+        const int frame = IsAnimating() ? static_cast<int>(std::lround((FrameView().scale - PreviewFrameAt(0).scale) /
                                                                       (PreviewFrameAt(1).scale - PreviewFrameAt(0).scale)))
                                         : 0;
         CPatternDlg::paintEvent(event);

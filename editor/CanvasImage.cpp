@@ -183,7 +183,7 @@ QRegion CCanvasImage::Moved(const ShapeList &shapes, const Places &from, const P
 
 void CCanvasImage::Settle(const ShapeList &shapes)
 {
-    if (shapes.size() - m_split <= 2 * TopShapes)
+    if (shapes.size() - m_split <= TopShapes + TopShapes / 2)
         return;
     const std::size_t split = shapes.size() - TopShapes;
     while (m_split < split) {

@@ -18,8 +18,10 @@
 class CCanvasImage
 {
 public:
-    // Shapes drawn on the image of what lies below them: about this many.
-    static constexpr std::size_t TopShapes = 128;
+    // Shapes drawn on the image of what lies below them: from this many to
+    // half as many again, so that an edit of any of the top 100 redraws only
+    // a few shapes.
+    static constexpr std::size_t TopShapes = 100;
     // At most about this many layers below the top shapes, of at least
     // layerShapes shapes each (but the last).
     static constexpr std::size_t MostLayers = 8;

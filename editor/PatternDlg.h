@@ -63,6 +63,8 @@ public:
     void SetFrameDelay(std::chrono::milliseconds delay) { m_frameDelay = delay; }
     // What painting reads of the window: the canvas as it is edited.
     CanvasView View() const;
+    // The view of the preview's frame being shown, while it runs.
+    const CanvasView &FrameView() const { return m_frames.View(); }
     // The menu that stands in for the system menu, as it would open now.
     std::unique_ptr<QMenu> CreateMenu();
 
