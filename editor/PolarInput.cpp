@@ -6,8 +6,21 @@
 
 namespace {
 
+// Parentheses deeper than this are refused: each level is a few frames of
+// the stack, and a pasted text could otherwise nest thousands.
+constexpr int MaxNesting = 100;
+
+// A piece of the text in a reason, cut short: the field holds up to 32,767
+// characters, and the reason must fit below it.
+QString Quoted(QStringView text)
+{
+    constexpr qsizetype Longest = 12;
+    return u'"' + (text.size() > Longest ? text.left(Longest).toString() + u'\u2026' : text.toString()) + u'"';
+}
+
 // Recursive descent over: sum = product {(+|-) product}; product = factor
-// {(*|/) factor}; factor = (+|-) factor | number | ( sum ).
+// {(*|/) factor}; factor = {+|-} primary; primary = number | ( sum ). Signs
+// are counted in a loop and only parentheses nest, up to MaxNesting.
 class CExpression
 {
 public:
@@ -70,15 +83,27 @@ private:
 
     double Factor()
     {
-        const QChar c = Peek();
-        if (c == u'+' || c == u'-') {
+        bool negative = false;
+        for (QChar c = Peek(); c == u'+' || c == u'-'; c = Peek()) {
+            negative ^= c == u'-';
             ++m_at;
-            const double value = Factor();
-            return c == u'-' ? -value : value;
         }
+        const double value = Primary();
+        return negative ? -value : value;
+    }
+
+    double Primary()
+    {
+        const QChar c = Peek();
         if (c == u'(') {
+            if (m_nesting == MaxNesting) {
+                Fail(QStringLiteral("Parentheses are nested too deeply: at most %1 inside one another.").arg(MaxNesting));
+                return 0.0;
+            }
             ++m_at;
+            ++m_nesting;
             const double value = Sum();
+            --m_nesting;
             if (Peek() != u')')
                 Fail(QStringLiteral("A ( is not closed."));
             ++m_at;
@@ -102,7 +127,7 @@ private:
         const double value = m_text.mid(m_at, end - m_at).toDouble(&ok);
         if (!ok) {
             Fail(c.isNull() ? QStringLiteral("A number is missing at the end.")
-                 : end > m_at ? QStringLiteral("\"%1\" is not a number.").arg(m_text.mid(m_at, end - m_at))
+                 : end > m_at ? Quoted(QStringView(m_text).mid(m_at, end - m_at)) + QStringLiteral(" is not a number.")
                  : c == u')' || c == u'*' || c == u'/'
                      ? QStringLiteral("A number is missing before \"%1\".").arg(c)
                      : QStringLiteral("\"%1\" is not part of a number or of + - * / ( ).").arg(c));
@@ -114,6 +139,7 @@ private:
 
     const QString &m_text;
     qsizetype m_at = 0;
+    int m_nesting = 0;
     QString m_error;
 };
 
