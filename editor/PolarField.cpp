@@ -7,6 +7,15 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
+namespace {
+
+// The field's width while its reason, wrapped, fits the canvas's height.
+constexpr int NarrowWidth = 180;
+
+} // namespace
+
 CPolarField::CPolarField(QWidget *parent)
     : QFrame(parent), m_edit(new QLineEdit(this)), m_reason(new QLabel(this))
 {
@@ -33,7 +42,6 @@ void CPolarField::Open(const QString &text, QPoint pos, const QRect &area)
     m_edit->setText(m_edit->text() + text);
     m_pointer = pos;
     m_area = area;
-    setFixedWidth(180);
     Place();
     show();
     raise();
@@ -50,9 +58,26 @@ QString CPolarField::Reason() const
     return m_reason->isHidden() ? QString() : m_reason->text();
 }
 
+int CPolarField::HeightAt(int width) const
+{
+    const QLayout &box = *layout();
+    return box.hasHeightForWidth() ? box.totalHeightForWidth(width) : box.totalSizeHint().height();
+}
+
 void CPolarField::Place()
 {
-    adjustSize();
+    // The narrowest width, up to the area's, at which the whole reason fits
+    // the area's height: a low canvas gets the reason on one wide line.
+    int narrow = NarrowWidth;
+    if (HeightAt(narrow) > m_area.height()) {
+        int fits = std::max(narrow, m_area.width());
+        while (fits - narrow > 1) {
+            const int middle = (narrow + fits) / 2;
+            (HeightAt(middle) > m_area.height() ? narrow : fits) = middle;
+        }
+        narrow = fits;
+    }
+    setFixedSize(narrow, HeightAt(narrow));
     move(std::clamp(m_pointer.x() + 12, m_area.left(), std::max(m_area.left(), m_area.right() - width())),
          std::clamp(m_pointer.y() + 12, m_area.top(), std::max(m_area.top(), m_area.bottom() - height())));
 }

@@ -39,6 +39,7 @@ private:
     void Enter();
     // Sized to its content and kept inside the area, near the pointer.
     void Place();
+    int HeightAt(int width) const;
 
     QLineEdit *m_edit;
     QLabel *m_reason;

@@ -339,6 +339,28 @@ void tst_Window::typing()
     }
     QTest::mouseClick(w.get(), Qt::RightButton, {}, {150, 100});
     QCOMPARE(Str(w->Shapes().size() - before, w->Shapes().back()->Points().size()), "6 1");
+    // At the default size and the smallest: reasons of two lines, a pasted text nested too deeply and the
+    // 50th vertex, each reason whole in the field, the field inside the canvas, the refused text kept.
+    const QString deep = QString(32000, u'(') + "1<1";
+    auto *label = field->findChild<QLabel *>();
+    for (const QSize size : {w->size(), w->minimumSize()}) {
+        w->resize(size);
+        QTest::mouseMove(w.get(), {400, 60});
+        QTest::keyClick(w.get(), Qt::Key_1);
+        QStringList shown;
+        for (int n = 0; n < 53; ++n) {
+            const QString text = n == 0 ? "100" : n == 1 ? "100<45<3" : n == 2 ? deep : "1<1";
+            edit->setText(text);
+            QTest::keyClick(edit, Qt::Key_Return);
+            if (!field->Reason().isEmpty() && edit->text() == text && QRect(0, 50, size.width(), size.height() - 50).contains(field->geometry()) &&
+                field->contentsRect().contains(label->geometry()) && label->heightForWidth(label->width()) <= label->height())
+                shown << field->Reason().left(20);
+        }
+        edit->clear();
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(Str(shown.join('|'), w->Shapes().back()->Points().size()),
+                 "Type the radius, <, |Type the radius, <, |Radius: Parentheses |A shape has at most  49");
+    }
 }
 
 void tst_Window::preview()
