@@ -474,21 +474,31 @@ void CJournalWriter::Write(std::vector<CJournalEdit> edits, bool now)
 {
     try {
         QByteArray entries;
+        // Replay refuses an entry after which the design has more shapes than
+        // a file holds, even when later ones bring it back: from the first
+        // such entry on, the batch goes out as a fresh journal of the design
+        // at its end instead.
+        bool passed = false;
         for (CJournalEdit &edit : edits) {
-            // More shapes than a file holds leave the design past the limit,
-            // refused below.
-            if (m_file && edit.records.size() <= MaxDesignShapes)
-                entries += EncodeJournalEntry(edit);
+            QByteArray entry;
+            if (m_file && !passed && edit.records.size() <= MaxDesignShapes)
+                entry = EncodeJournalEntry(edit);
             Apply(edit);
+            passed = passed || m_design.size() > MaxDesignShapes;
+            if (!passed)
+                entries += entry;
         }
         if (m_lost)
             throw CFileException(QStringLiteral("The copy lost track of the design"));
         const auto time = Clock::now();
-        if (m_file) {
+        // A design past the limit could never be replayed: refused whole (a
+        // fresh journal's header refuses it too).
+        if (passed)
+            DesignHeader(m_design.size());
+        if (m_file && passed) {
+            WriteFresh();
+        } else if (m_file) {
             if (!entries.isEmpty()) {
-                // A journal past the limit could never be replayed: refuse
-                // it whole (a fresh journal's header refuses it too).
-                DesignHeader(m_design.size());
                 m_file->Append(entries);
                 m_unsynced = true;
                 if (m_file->Size() > std::max(CompactFactor * (m_designBytes + DesignHeaderSize), CompactFloor))

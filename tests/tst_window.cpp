@@ -643,6 +643,16 @@ void tst_Window::journal()
          "its shapes, from byte 96, are not a design file's: Record 1 at byte 10: type 7 is neither 1 (polygon) nor 2 (polyline)."}};
     for (const auto &[edit, why] : broken)
         QCOMPARE(of({two, edit}), "Entry 2 at byte 91: " + QByteArray(why));
+    // A batch past the limit midway and back within it at its end, through the writer: replayed as written.
+    CJournalWriter writer(File("limit"));
+    const std::vector<QByteArray> many(40000, r[0]);
+    writer.Write({two}, true);
+    writer.Write({{K::Append, {}, {}, 0, many}, {K::Append, {}, {}, 0, many}, {K::RemoveLast, {}, {}, 40000}}, true);
+    try {
+        QVERIFY(writer.Durable() && Replayed(ReadFileBytes(File("limit"))) == r[1] + r[2] + r[0].repeated(40000));
+    } catch (const CJournalError &e) {
+        QFAIL(e.what());
+    }
 
     // A session, each change on disk: where each entry ends, and the design after it.
     CDesignDocument document;
