@@ -30,6 +30,12 @@ void CColourListBox::AddColour(std::int32_t value)
     item->setData(Qt::UserRole, value);
 }
 
+void CColourListBox::SetColourAt(int index, std::int32_t value)
+{
+    if (QListWidgetItem *entry = item(index))
+        entry->setData(Qt::UserRole, value);
+}
+
 int CColourListBox::ColourCount() const
 {
     return count();

@@ -27,6 +27,9 @@ public:
     int SelectedIndex() const;
     // Any index without an item (such as -1) clears the selection.
     void SelectIndex(int index);
+    // Gives the item at index another colour; it stays where it is, and so
+    // does the selection.
+    void SetColourAt(int index, std::int32_t value);
     // Deleting the selected item leaves no selection; any other selection
     // stays on its item.
     void DeleteColour(int index);

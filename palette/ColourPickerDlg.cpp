@@ -39,7 +39,8 @@ CColourPickerDlg::CColourPickerDlg(QWidget *parent)
       m_save(QStringLiteral("Save"), this),
       m_cancel(QStringLiteral("Cancel"), this),
       m_add(QStringLiteral("Add"), this),
-      m_remove(QStringLiteral("Remove"), this)
+      m_remove(QStringLiteral("Remove"), this),
+      m_change(QStringLiteral("&Change Colour..."), this)
 {
     setWindowTitle(QStringLiteral("Colour Picker"));
     setFixedSize(DluToPixelsX(144), DluToPixelsY(150));
@@ -64,6 +65,16 @@ CColourPickerDlg::CColourPickerDlg(QWidget *parent)
     connect(&m_cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(&m_add, &QPushButton::clicked, this, &CColourPickerDlg::OnAdd);
     connect(&m_remove, &QPushButton::clicked, this, &CColourPickerDlg::OnRemove);
+
+    // A command of the list, as renaming is in a file manager: a double
+    // click only selects, and Enter is Save's.
+    m_change.setShortcut(Qt::Key_F2);
+    m_change.setEnabled(false);
+    m_ColourList.addAction(&m_change);
+    m_ColourList.setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(&m_change, &QAction::triggered, this, &CColourPickerDlg::OnChange);
+    connect(&m_ColourList, &QListWidget::itemSelectionChanged, this,
+            [this] { m_change.setEnabled(m_ColourList.SelectedIndex() >= 0); });
 }
 
 void CColourPickerDlg::showEvent(QShowEvent *event)
@@ -92,6 +103,16 @@ void CColourPickerDlg::OnAdd()
         selected >= 0 ? static_cast<std::uint32_t>(m_ColourList.ColourAt(selected)) : 0U;
     if (const auto chosen = CDialogSeam::Current().ChooseColour(this, initial))
         m_ColourList.AddColour(static_cast<std::int32_t>(*chosen));
+}
+
+void CColourPickerDlg::OnChange()
+{
+    const int selected = m_ColourList.SelectedIndex();
+    if (selected < 0)
+        return;
+    const auto initial = static_cast<std::uint32_t>(m_ColourList.ColourAt(selected));
+    if (const auto chosen = CDialogSeam::Current().ChooseColour(this, initial))
+        m_ColourList.SetColourAt(selected, static_cast<std::int32_t>(*chosen));
 }
 
 void CColourPickerDlg::OnRemove()

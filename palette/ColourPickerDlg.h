@@ -2,13 +2,15 @@
 
 #include "palette/ColourListBox.h"
 
+#include <QAction>
 #include <QDialog>
 #include <QPushButton>
 
 class CColourComboBox;
 
 // Edits a copy of one drop-down's colours: add a colour from the colour
-// chooser, remove the selected one. "Save" writes the list back into the
+// chooser, change the selected one in place (F2 or the list's context
+// menu), remove the selected one. "Save" writes the list back into the
 // drop-down (leaving it with no selection); "Cancel" leaves it untouched.
 class CColourPickerDlg : public QDialog
 {
@@ -27,6 +29,9 @@ public:
 
 public slots:
     void OnAdd();
+    // "&Change Colour...": the chooser, starting at the selected colour;
+    // OK puts the chosen one in its place.
+    void OnChange();
     void OnRemove();
     // "Save", and Enter through it.
     void OnOK();
@@ -39,4 +44,5 @@ private:
     QPushButton m_cancel;
     QPushButton m_add;
     QPushButton m_remove;
+    QAction m_change;
 };

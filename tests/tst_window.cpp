@@ -787,12 +787,15 @@ void tst_Window::colourLists()
 void tst_Window::picker()
 {
     // Actions: a add (the chooser answers 0x123456), c add cancelled, r remove,
-    // s select the next digit; then S Save or C Cancel. The drop-down starts
+    // s select the next digit, e change by F2 (0x123456), k change from the
+    // context menu cancelled, d double-click the next digit; then S Save, C
+    // Cancel or E Enter on the list. The drop-down starts
     // 10 11 12 13 14 with item 3 selected; afterwards its colours, its
     // selection and the chooser's starting colours.
     const std::pair<const char *, const char *> rows[] = {
         {"S", "10 11 12 13 14 -1"}, {"ars3raC", "10 11 12 13 14 3 10 13"}, {"aaS", "10 11 12 13 14 1193046 1193046 -1 10 10"},
-        {"s3rrS", "10 11 14 -1"}, {"rrcS", "12 13 14 -1 12"}, {"rrrrrraS", "1193046 -1 0"}};
+        {"s3rrS", "10 11 14 -1"}, {"rrcS", "12 13 14 -1 12"}, {"rrrrrraS", "1193046 -1 0"},
+        {"s2ekS", "10 11 1193046 13 14 -1 12 1193046"}, {"kC", "10 11 12 13 14 3 10"}, {"d3rE", "10 11 12 14 -1"}};
     for (const auto &[actions, expected] : rows) {
         CColourComboBox list;
         for (const int colour : {10, 11, 12, 13, 14})
@@ -804,13 +807,22 @@ void tst_Window::picker()
         // A failed check inside the dialog closes it and fails after exec().
         bool copied = false;
         QTimer::singleShot(0, &picker, [&, actions = actions] {
-            copied = Colours(picker.m_ColourList) == Colours(list) && picker.m_ColourList.SelectedIndex() == 0;
+            copied = Colours(picker.m_ColourList) == Colours(list) && picker.m_ColourList.SelectedIndex() == 0 &&
+                     QTest::qWaitForWindowActive(&picker); // for its keys
             for (const char *a = actions; *a; ++a) {
                 switch (*a) {
                 case 'a': m_seam->colours.push_back(0x123456); [[fallthrough]];
                 case 'c': picker.OnAdd(); break;
                 case 'r': picker.OnRemove(); break;
                 case 's': picker.m_ColourList.SelectIndex(*++a - '0'); break;
+                case 'e': m_seam->colours.push_back(0x123456); QTest::keyClick(&picker.m_ColourList, Qt::Key_F2); break;
+                case 'k':
+                    for (QAction *action : picker.m_ColourList.actions())
+                        if (picker.m_ColourList.contextMenuPolicy() == Qt::ActionsContextMenu && action->text() == "&Change Colour...")
+                            action->trigger();
+                    break;
+                case 'd': QTest::mouseDClick(picker.m_ColourList.viewport(), Qt::LeftButton, {}, picker.m_ColourList.visualItemRect(picker.m_ColourList.item(*++a - '0')).center()); break;
+                case 'E': QTest::keyClick(&picker.m_ColourList, Qt::Key_Return); break;
                 default: // the buttons themselves
                     for (QPushButton *button : picker.findChildren<QPushButton *>())
                         if (button->text() == (*a == 'S' ? "Save" : "Cancel"))
