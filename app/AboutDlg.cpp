@@ -1,5 +1,6 @@
 #include "app/AboutDlg.h"
 
+#include "platform/DialogSeam.h"
 #include "platform/DialogUnits.h"
 #include "res/Resources.h"
 #include "res/Strings.h"
@@ -30,4 +31,5 @@ CAboutDlg::CAboutDlg(QWidget *parent)
     ok->setGeometry(DluRect(178, 7, 50, 14));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    FitTitle(*this);
 }

@@ -137,6 +137,7 @@ void CPictureCommands::ExportAnimation()
     m_progress = new QProgressDialog(QStringLiteral("Writing %1...").arg(QFileInfo(path).fileName()),
                                      QStringLiteral("Cancel"), 0, PreviewFrameCount, &m_window);
     m_progress->setWindowTitle(AnimationCaption);
+    FitTitle(*m_progress);
     m_progress->setWindowModality(Qt::WindowModal);
     m_progress->setAutoClose(false);
     m_progress->setAutoReset(false);

@@ -52,6 +52,7 @@ CColourPickerDlg::CColourPickerDlg(QWidget *parent)
     m_remove.setGeometry(DluRect(87, 61, 50, 14));
     for (QPushButton *button : {&m_save, &m_cancel, &m_add, &m_remove})
         FitText(*button);
+    FitTitle(*this);
 
     m_save.setDefault(true);
     // The list is built first (it is a public member), so the tab order is

@@ -3,12 +3,14 @@
 #include "platform/Colour.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
+#include <QLayout>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPushButton>
@@ -22,13 +24,45 @@ CDialogSeam *g_installed = nullptr;
 
 const QString DesignFilters = QStringLiteral("Design files (*.jvf *.JVF);;All files (*)");
 
+// The title bar's icon, its three buttons, the gaps between them and the
+// label's padding: about eight lines of the title's font (openbox's own
+// theme needs a little over seven).
+constexpr int TitleBarRoom = 8;
+
 } // namespace
+
+int TitleWidth(const QString &title)
+{
+    QFont font = QApplication::font();
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    return metrics.horizontalAdvance(title) + TitleBarRoom * metrics.height();
+}
+
+void FitTitle(QWidget &dialog)
+{
+    int width = TitleWidth(dialog.windowTitle());
+    if (auto *box = qobject_cast<QMessageBox *>(&dialog)) {
+        auto *buttons = box->findChild<QDialogButtonBox *>();
+        const QMargins margins = box->layout() ? box->layout()->contentsMargins() : QMargins();
+        if (buttons)
+            buttons->setMinimumWidth(width - margins.left() - margins.right());
+        return;
+    }
+    if (const QLayout *layout = dialog.layout())
+        width = std::max(width, layout->totalMinimumSize().width());
+    if (dialog.minimumWidth() < width) {
+        dialog.setMaximumWidth(std::max(dialog.maximumWidth(), width));
+        dialog.setMinimumWidth(width);
+    }
+}
 
 QMessageBox::StandardButton CDialogSeam::Message(QWidget *parent, QMessageBox::Icon icon,
                                                  const QString &caption, const QString &text,
                                                  QMessageBox::StandardButtons buttons)
 {
     QMessageBox box(icon, caption, text, buttons, parent);
+    FitTitle(box);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
@@ -43,6 +77,7 @@ QMessageBox::StandardButton CDialogSeam::Ask(QWidget *parent, const QString &cap
         box.setDefaultButton(choices.constFirst().first);
     // Without an escape button of its own the box would pick one itself.
     box.setEscapeButton(escape == QMessageBox::NoButton ? nullptr : box.button(escape));
+    FitTitle(box);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
@@ -66,11 +101,11 @@ QString CDialogSeam::SaveFileName(QWidget *parent, const QString &defaultSuffix,
 
 std::optional<std::uint32_t> CDialogSeam::ChooseColour(QWidget *parent, std::uint32_t initial)
 {
-    const QColor chosen =
-        QColorDialog::getColor(ColourFromValue(static_cast<std::int32_t>(initial)), parent);
-    if (!chosen.isValid())
+    QColorDialog dialog(ColourFromValue(static_cast<std::int32_t>(initial)), parent);
+    FitTitle(dialog);
+    if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return ValueFromColour(chosen);
+    return ValueFromColour(dialog.selectedColor());
 }
 
 QString CDialogSeam::ExportFileName(QWidget *parent, const QString &caption,
@@ -132,6 +167,7 @@ std::optional<QSize> CDialogSeam::PictureSize(QWidget *parent, const QString &ca
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     form->addRow(buttons);
+    FitTitle(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     if (grid)

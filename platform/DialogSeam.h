@@ -12,6 +12,15 @@ class QAction;
 class QPrinter;
 class QWidget;
 
+// How wide a dialog must be for the window manager's title bar to show the
+// whole title: its width in the application's font, bold as title bars set
+// it, and room for the bar's icon and three buttons.
+int TitleWidth(const QString &title);
+// Widens the dialog, once its title and content are set, to at least that
+// (a message box through its buttons' row, as it sizes itself when shown).
+// Every dialog the program shows gets this.
+void FitTitle(QWidget &dialog);
+
 // Every modal dialog the program asks the user through: message boxes and
 // questions, the Save As, Open and export choosers, the colour chooser, the
 // picture size and the print preview. The program uses the real Qt

@@ -71,6 +71,7 @@ private slots:
     void picker();
     void fullDisk_data();
     void fullDisk();
+    void titles();
 };
 
 namespace {
@@ -901,6 +902,31 @@ void tst_Window::fullDisk()
              Str(settings ? "inner vortigram.conf" : "d.jvf inner", fault.isEmpty() ? 31690 : 17, fault.isEmpty() ? 0 : 1 + 2 * settings));
     QVERIFY2(fault.isEmpty() || (said.endsWith(r.reason) && said.startsWith(settings ? "The settings could not be saved to " +
              target + ":\n" : "Problem opening file!\n")), qPrintable(said));
+}
+
+void tst_Window::titles()
+{
+    // Each dialog, as the program shows it, is wide enough for its whole title in a window manager's title bar.
+    CDialogSeam real;
+    QStringList shown;
+    const auto show = [&](const std::function<void()> &run) {
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            shown << (dialog && dialog->width() >= TitleWidth(dialog->windowTitle()) ? dialog->windowTitle() : "cut");
+            if (dialog)
+                dialog->done(0);
+        });
+        run();
+    };
+    bool grid = false;
+    show([&] { real.PictureSize(nullptr, "Animation Size", {9, 9}, 99, nullptr); });
+    show([&] { real.PictureSize(nullptr, "Image Size", {9, 9}, 99, &grid); });
+    show([&] { real.Message(nullptr, B::Warning, "Export Animation", "-", B::Ok); });
+    show([&] { real.Ask(nullptr, "Clear the Whole Design", "-", {{B::Save, "&Save"}}, B::NoButton); });
+    show([&] { real.ChooseColour(nullptr, 0); });
+    show([] { CAboutDlg().exec(); });
+    show([] { CColourPickerDlg().exec(); });
+    QCOMPARE(shown.join('|'), "Animation Size|Image Size|Export Animation|Clear the Whole Design|Select Color|About Vortigram|Colour Picker");
 }
 
 QTEST_MAIN(tst_Window)
