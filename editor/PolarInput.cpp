@@ -97,7 +97,7 @@ private:
         const QChar c = Peek();
         if (c == u'(') {
             if (m_nesting == MaxNesting) {
-                Fail(QStringLiteral("Parentheses are nested too deeply: at most %1 inside one another.").arg(MaxNesting));
+                Fail(QStringLiteral("Parentheses are nested too deeply: at most %1 levels.").arg(MaxNesting));
                 return 0.0;
             }
             ++m_at;

@@ -81,9 +81,24 @@ QMessageBox::StandardButton CDialogSeam::Ask(QWidget *parent, const QString &cap
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
+namespace {
+
+// The file chosen in the dialog, or an empty string when the user cancels.
+QString Chosen(QFileDialog &dialog)
+{
+    FitTitle(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
 QString CDialogSeam::OpenFileName(QWidget *parent, const QString &folder)
 {
-    return QFileDialog::getOpenFileName(parent, QString(), folder, DesignFilters);
+    QFileDialog dialog(parent, QString(), folder, DesignFilters);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    return Chosen(dialog);
 }
 
 QString CDialogSeam::SaveFileName(QWidget *parent, const QString &defaultSuffix, const QString &folder)
@@ -94,9 +109,7 @@ QString CDialogSeam::SaveFileName(QWidget *parent, const QString &defaultSuffix,
     dialog.setDefaultSuffix(defaultSuffix);
     // QFileDialog asks before replacing unless told not to.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
-    return dialog.selectedFiles().constFirst();
+    return Chosen(dialog);
 }
 
 std::optional<std::uint32_t> CDialogSeam::ChooseColour(QWidget *parent, std::uint32_t initial)
@@ -124,9 +137,9 @@ QString CDialogSeam::ExportFileName(QWidget *parent, const QString &caption,
     dialog.setDefaultSuffix(suffix(filters.value(0)));
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
                      [&](const QString &filter) { dialog.setDefaultSuffix(suffix(filter)); });
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
-    QString path = dialog.selectedFiles().constFirst();
+    QString path = Chosen(dialog);
+    if (path.isEmpty())
+        return path;
     QStringList known;
     for (const QString &filter : filters)
         known << suffix(filter);
@@ -191,6 +204,7 @@ void CDialogSeam::PrintPreview(QWidget *parent, QPrinter &printer,
             QObject::connect(extra, &QAction::toggled, preview, &QPrintPreviewWidget::updatePreview);
         }
     }
+    FitTitle(dialog);
     dialog.exec(); // the tool bar and its connections go with the dialog
 }
 
