@@ -1,9 +1,8 @@
 #include "app/CommandLine.h"
 
-#include "editor/Animation.h"
-#include "editor/Picture.h"
-#include "editor/Preview.h"
-#include "editor/ScaleText.h"
+#include "drawing/Animation.h"
+#include "drawing/Picture.h"
+#include "commands/ScaleText.h"
 #include "export/DesignReader.h"
 #include "platform/OutputFile.h"
 #include "res/Strings.h"

@@ -1,7 +1,7 @@
 #include "app/PatternApp.h"
 
 #include "app/AboutDlg.h"
-#include "editor/PatternDlg.h"
+#include "window/PatternDlg.h"
 #include "export/Recovery.h"
 #include "platform/SettingsStore.h"
 

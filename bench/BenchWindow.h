@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/PatternDlg.h"
+#include "window/PatternDlg.h"
 #include "model/ObjectStorage.h"
 
 #include <benchmark/benchmark.h>

@@ -1,7 +1,7 @@
 // Starts as the program does (settings, recovery copy, the editor window)
 // and prints the steady-clock time, in nanoseconds, at which the window's
 // first frame has been painted; then ends without saving anything.
-#include "editor/PatternDlg.h"
+#include "window/PatternDlg.h"
 #include "export/Recovery.h"
 #include "platform/SettingsStore.h"
 

@@ -1,8 +1,8 @@
 // The Test preview at its real frame period, on a large window.
 #include "bench/BenchDesign.h"
 
-#include "editor/PatternDlg.h"
-#include "editor/Preview.h"
+#include "window/PatternDlg.h"
+#include "window/Preview.h"
 
 #include <QElapsedTimer>
 #include <QTest>

@@ -3,7 +3,7 @@
 // the 1,000-shape one.
 #include "bench/BenchDesign.h"
 
-#include "editor/Canvas.h"
+#include "drawing/Canvas.h"
 #include "model/DrawMapping.h"
 
 #include <QImage>

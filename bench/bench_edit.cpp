@@ -6,7 +6,7 @@
 #include "bench/BenchWindow.h"
 #include "bench/GoalReport.h"
 
-#include "editor/Picking.h"
+#include "tools/Picking.h"
 #include "palette/ColourComboBox.h"
 
 #include <QMouseEvent>

@@ -4,9 +4,8 @@
 #include "bench/BenchDesign.h"
 #include "bench/GoalReport.h"
 
-#include "editor/Animation.h"
-#include "editor/Canvas.h"
-#include "editor/Preview.h"
+#include "drawing/Animation.h"
+#include "drawing/Canvas.h"
 #include "export/DesignFile.h"
 
 #include <QFileInfo>

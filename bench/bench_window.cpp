@@ -4,7 +4,7 @@
 #include "bench/BenchDesign.h"
 #include "bench/BenchWindow.h"
 
-#include "editor/PatternDlg.h"
+#include "window/PatternDlg.h"
 #include "export/Recovery.h"
 
 #include <QCoreApplication>

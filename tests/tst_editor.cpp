@@ -2,10 +2,10 @@
 // paint draws, the layered, parallel and rendered paints against a whole one,
 // the vertices clicks give, the band in every copy, and random input.
 #include "app/CommandLine.h"
-#include "editor/CanvasImage.h"
-#include "editor/Picking.h"
-#include "editor/PolarInput.h"
-#include "editor/ShapeEntry.h"
+#include "drawing/CanvasImage.h"
+#include "tools/Picking.h"
+#include "tools/PolarInput.h"
+#include "tools/ShapeEntry.h"
 #include "export/DesignFile.h"
 #include "model/Copies.h"
 #include "model/ShapeEdits.h"

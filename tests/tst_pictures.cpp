@@ -2,9 +2,9 @@
 // and animations onto a full disk, the window's export and print commands on
 // a plain widget, and the layout of a printed page.
 #include "app/CommandLine.h"
-#include "editor/Picture.h"
-#include "editor/PictureCommands.h"
-#include "editor/Preview.h"
+#include "drawing/Picture.h"
+#include "commands/PictureCommands.h"
+#include "drawing/Animation.h"
 #include "export/DesignFile.h"
 #include "support/TestSupport.h"
 

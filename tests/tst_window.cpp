@@ -2,9 +2,9 @@
 // undo, the preview, opening, generating and closing, crash recovery, and a
 // disk that says no.
 #include "app/AboutDlg.h"
-#include "editor/PatternDlg.h"
-#include "editor/PolarField.h"
-#include "editor/Preview.h"
+#include "window/PatternDlg.h"
+#include "tools/PolarField.h"
+#include "window/Preview.h"
 #include "model/Copies.h"
 #include "export/DesignFile.h"
 #include "export/Journal.h"
