@@ -25,13 +25,13 @@ CEditCommands::CEditCommands(Context context)
     : QObject(&context.window), m_context(std::move(context))
 {
     const auto ctrl = [](Qt::Key key) { return QKeySequence(Qt::CTRL | key); };
-    m_selectMode = Make(QStringLiteral("&Select Shapes"), {Key(Qt::Key_S)}, [this] {
+    m_selectMode = Make(QStringLiteral("Select S&hapes"), {Key(Qt::Key_S)}, [this] {
         m_context.tools.SetSelecting(m_selectMode->isChecked());
     });
     m_selectMode->setCheckable(true);
-    m_clear = Make(QStringLiteral("C&lear..."), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Delete)},
+    m_clear = Make(QStringLiteral("&Clear..."), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Delete)},
                    [this] { OnClear(); });
-    QAction *selectAll = Make(QStringLiteral("Select &All"), {ctrl(Qt::Key_A)}, [this] {
+    QAction *selectAll = Make(QStringLiteral("&Select All"), {ctrl(Qt::Key_A)}, [this] {
         m_context.tools.SetSelecting(true);
         if (m_context.tools.IsSelecting())
             m_context.selection.Set(PlaceRange(0, static_cast<int>(m_context.document.Shapes().size())));
@@ -41,18 +41,18 @@ CEditCommands::CEditCommands(Context context)
         Make(QStringLiteral("&Delete"), {Key(Qt::Key_Delete), Key(Qt::Key_Backspace)}, [this] {
             m_context.document.RemoveShapes(m_context.selection.Shapes(), QStringLiteral("Delete"));
         }),
-        Make(QStringLiteral("D&uplicate"), {ctrl(Qt::Key_D)}, [this] {
+        Make(QStringLiteral("Du&plicate"), {ctrl(Qt::Key_D)}, [this] {
             const int first = static_cast<int>(m_context.document.Shapes().size());
             ShapeList copies = Duplicates(Select(m_context.document.Shapes(), m_context.selection.Shapes()));
             const int count = static_cast<int>(copies.size());
             if (m_context.add(std::move(copies), QStringLiteral("Duplicate")))
                 m_context.selection.Set(PlaceRange(first, count));
         }),
-        Make(QStringLiteral("&Raise"), {Key(Qt::Key_PageUp)}, [this] {
+        Make(QStringLiteral("R&aise"), {Key(Qt::Key_PageUp)}, [this] {
             Move(Raised(m_context.selection.Shapes(), static_cast<int>(m_context.document.Shapes().size()), 1),
                  QStringLiteral("Raise"));
         }),
-        Make(QStringLiteral("L&ower"), {Key(Qt::Key_PageDown)}, [this] {
+        Make(QStringLiteral("&Lower"), {Key(Qt::Key_PageDown)}, [this] {
             Move(Raised(m_context.selection.Shapes(), static_cast<int>(m_context.document.Shapes().size()), -1),
                  QStringLiteral("Lower"));
         }),
@@ -67,7 +67,7 @@ CEditCommands::CEditCommands(Context context)
             Change([step](const SelectedShapes &s) { return EditVertices(s, TurnAndScale(step, 1.0)); },
                    QStringLiteral("Turn"));
         }),
-        Make(QStringLiteral("Turn &Anticlockwise"), {ctrl(Qt::Key_Left)}, [this] {
+        Make(QStringLiteral("T&urn Anticlockwise"), {ctrl(Qt::Key_Left)}, [this] {
             const double step = 2 * Pi / (4 * m_context.spokes());
             Change([step](const SelectedShapes &s) { return EditVertices(s, TurnAndScale(-step, 1.0)); },
                    QStringLiteral("Turn"));
@@ -76,7 +76,7 @@ CEditCommands::CEditCommands(Context context)
             Change([](const SelectedShapes &s) { return EditVertices(s, TurnAndScale(0.0, ScaleStep)); },
                    QStringLiteral("Scale"));
         }),
-        Make(QStringLiteral("Red&uce"), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Down)}, [this] {
+        Make(QStringLiteral("&Reduce"), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Down)}, [this] {
             Change([](const SelectedShapes &s) { return EditVertices(s, TurnAndScale(0.0, 1.0 / ScaleStep)); },
                    QStringLiteral("Scale"));
         }),
@@ -104,7 +104,7 @@ QAction *CEditCommands::Make(const QString &text, const QList<QKeySequence> &key
 void CEditCommands::AddTo(QMenu &menu) const
 {
     menu.addActions(m_menuItems.mid(0, 2));
-    QMenu *selection = menu.addMenu(QStringLiteral("Selectio&n"));
+    QMenu *selection = menu.addMenu(QStringLiteral("Se&lection"));
     selection->addActions(m_menuItems.mid(2));
     selection->setEnabled(!m_context.selection.IsEmpty());
 }

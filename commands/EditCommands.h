@@ -39,6 +39,9 @@ public:
 
     QAction *SelectMode() const { return m_selectMode; }
     QAction *ClearAction() const { return m_clear; }
+    // Select Shapes, Select All, then the selection's commands as the
+    // Selection submenu lists them.
+    const QList<QAction *> &Actions() const { return m_menuItems; }
     // The selection's commands, for the menu.
     void AddTo(QMenu &menu) const;
 

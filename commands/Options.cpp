@@ -29,8 +29,10 @@ COptions::COptions(QWidget &window, std::function<bool()> busy)
     m_fewerCopies = make(QStringLiteral("&Fewer Copies"), QKeySequence(Qt::CTRL | Qt::Key_Down),
                          [this] { SetCopies(m_values.copies - 1); });
     m_mirror = make(QStringLiteral("M&irror Copies"), QKeySequence(Qt::CTRL | Qt::Key_M), &COptions::SetMirror);
-    m_guides = make(QStringLiteral("Polar &Guides"), QKeySequence(Qt::CTRL | Qt::Key_G), &COptions::SetGuides);
-    m_snap = make(QStringLiteral("Polar &Snapping"), QKeySequence(Qt::CTRL | Qt::Key_P), &COptions::SetPolarSnapping);
+    m_guides = make(QStringLiteral("Polar Gui&des"), QKeySequence(Qt::CTRL | Qt::Key_G), &COptions::SetGuides);
+    // % as typed, with Shift or without as the layout gives it; Ctrl+P prints.
+    m_snap = make(QStringLiteral("Polar S&napping"), QKeySequence(Qt::Key_Percent), &COptions::SetPolarSnapping);
+    m_snap->setShortcuts({QKeySequence(Qt::Key_Percent), QKeySequence(Qt::SHIFT | Qt::Key_Percent)});
     m_cycle = make(QStringLiteral("C&ycle Colours"), QKeySequence(), &COptions::SetCycleColours);
     for (QAction *toggle : {m_mirror, m_guides, m_snap, m_cycle})
         toggle->setCheckable(true);
@@ -43,6 +45,7 @@ void COptions::Load(const CSettingsStore &store)
     m_guides->setChecked(m_values.guides);
     m_snap->setChecked(m_values.polarSnap);
     m_cycle->setChecked(m_values.cycleColours);
+    UpdateCounts();
 }
 
 int COptions::Spokes() const
@@ -52,7 +55,16 @@ int COptions::Spokes() const
 
 void COptions::AddTo(QMenu &menu)
 {
-    QMenu *copies = menu.addMenu(QStringLiteral("&Copies Around the Centre: %1").arg(m_values.copies));
+    AddCountMenu(menu);
+    menu.addActions({m_moreCopies, m_fewerCopies, m_mirror, m_cycle});
+    menu.addSeparator();
+    menu.addActions({m_guides, m_snap});
+}
+
+void COptions::AddCountMenu(QMenu &menu)
+{
+    // The count is the access key: every letter of the text is another item's.
+    QMenu *copies = menu.addMenu(QStringLiteral("Copies Around the Centre: &%1").arg(m_values.copies));
     auto *group = new QActionGroup(copies);
     for (int n = MinCopies; n <= MaxCopies; ++n) {
         QAction *item = copies->addAction(QString::number(n), this, [this, n] { SetCopies(n); });
@@ -60,11 +72,12 @@ void COptions::AddTo(QMenu &menu)
         item->setChecked(n == m_values.copies);
         group->addAction(item);
     }
+}
+
+void COptions::UpdateCounts()
+{
     m_moreCopies->setEnabled(m_values.copies < MaxCopies);
     m_fewerCopies->setEnabled(m_values.copies > MinCopies);
-    menu.addActions({m_moreCopies, m_fewerCopies, m_mirror, m_cycle});
-    menu.addSeparator();
-    menu.addActions({m_guides, m_snap});
 }
 
 void COptions::SetScale(double scale)
@@ -81,6 +94,7 @@ void COptions::SetCopies(int copies)
     if (m_busy() || copies < MinCopies || copies > MaxCopies || copies == m_values.copies)
         return;
     m_values.copies = copies;
+    UpdateCounts();
     emit ViewChanged(); // the guides have a spoke per copy
     emit Changed();
 }

@@ -29,6 +29,10 @@ public:
     int Spokes() const;
     // The copies submenu and the toggles, for the window's menu.
     void AddTo(QMenu &menu);
+    // The submenu that picks the count, made afresh with the count in its text.
+    void AddCountMenu(QMenu &menu);
+    // More Copies, Fewer Copies, Mirror Copies, Cycle Colours, Polar Guides, Polar Snapping.
+    QList<QAction *> Actions() const { return {m_moreCopies, m_fewerCopies, m_mirror, m_cycle, m_guides, m_snap}; }
 
 public slots:
     void SetScale(double scale);
@@ -47,6 +51,8 @@ signals:
 private:
     // Applies a change unless busy; the menu item shows the value either way.
     void Toggle(bool CEditorSettings::*option, bool on, QAction *action, bool view);
+    // More and Fewer Copies are greyed at the ends of the range.
+    void UpdateCounts();
 
     QWidget &m_window;
     std::function<bool()> m_busy;

@@ -45,13 +45,13 @@ CPictureCommands::CPictureCommands(QWidget &window, std::function<CanvasView()> 
                                    std::function<const ShapeList &()> design,
                                    std::function<bool()> busy)
     : m_window(window), m_view(std::move(view)), m_design(std::move(design)), m_busy(std::move(busy)),
-      m_exportImage(new QAction(QStringLiteral("Export &Image..."), this)),
+      m_exportImage(new QAction(QStringLiteral("E&xport Image..."), this)),
       m_exportAnimation(new QAction(QStringLiteral("Export &Animation..."), this)),
       m_print(new QAction(QStringLiteral("&Print..."), this)),
       m_printGrid(new QAction(QStringLiteral("Print the &Grid"), this))
 {
-    // Ctrl+P is Polar Snapping: printing has no key.
     m_exportImage->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
+    m_print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     m_printGrid->setCheckable(true);
     connect(m_exportImage, &QAction::triggered, this, &CPictureCommands::ExportImage);
     connect(m_exportAnimation, &QAction::triggered, this, &CPictureCommands::ExportAnimation);
@@ -73,7 +73,7 @@ bool CPictureCommands::Idle() const
 
 QSize CPictureCommands::CanvasSize() const
 {
-    return CanvasRect(m_view().client).size().expandedTo(QSize(1, 1));
+    return m_view().viewport.canvas.expandedTo(QSize(1, 1));
 }
 
 void CPictureCommands::Warn(const QString &caption, const QString &text)
@@ -100,7 +100,7 @@ void CPictureCommands::ExportImage()
     m_imageGrid = grid;
     try {
         const CWaitCursor wait;
-        WritePicture(path, {*size, m_view().scale, 0.0, grid}, m_design(),
+        WritePicture(path, {*size, m_view().viewport.scale, 0.0, grid}, m_design(),
                      QFileInfo(path).completeBaseName());
     } catch (const CFileException &e) {
         Warn(ImageCaption, NotWritten(path, e.Description()));

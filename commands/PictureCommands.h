@@ -24,14 +24,14 @@ class CPictureCommands : public QObject
 
 public:
     // window: the dialogs' parent, which must outlive this.
-    // view: the canvas as the window shows it now (client size and scale).
+    // view: the canvas as the window shows it now (its size and scale).
     // design: the shapes. busy: while true, the actions do nothing.
     CPictureCommands(QWidget &window, std::function<CanvasView()> view,
                      std::function<const ShapeList &()> design, std::function<bool()> busy);
     // Cancels an animation being written, and waits for it to stop.
     ~CPictureCommands() override;
 
-    // "Export &Image..." (Ctrl+Shift+E), "Export &Animation...", "&Print...".
+    // "E&xport Image..." (Ctrl+Shift+E), "Export &Animation...", "&Print..." (Ctrl+P).
     QAction &ExportImageAction() const { return *m_exportImage; }
     QAction &ExportAnimationAction() const { return *m_exportAnimation; }
     QAction &PrintAction() const { return *m_print; }

@@ -61,7 +61,7 @@ void CPreviewFrames::Paint()
         QImage frame;
         std::exception_ptr error;
         try {
-            frame = PaintWindowImage({m_size, f.scale, f.rotation, false}, m_shapes);
+            frame = PaintPictureFrame({m_size, f.scale, f.rotation, false}, m_shapes);
             if (frame.isNull())
                 throw std::bad_alloc();
         } catch (...) {
@@ -89,10 +89,7 @@ bool WriteAnimation(const QString &path, QSize size, const ShapeList &shapes,
     const auto encoder = CFrameEncoder::Create(kind, file, path, size, PreviewFrameDelay);
     CPreviewFrames frames(size, shapes);
     for (int k = 1; k <= PreviewFrameCount; ++k) {
-        const QImage window = frames.Take(k);
-        // The picture is the rows below the strip, taken where they lie.
-        encoder->Add(QImage(window.constScanLine(StripHeight), size.width(), size.height(),
-                            window.bytesPerLine(), window.format()));
+        encoder->Add(CanvasOf(frames.Take(k)));
         if (progress && !progress(k))
             return false;
     }

@@ -31,8 +31,7 @@ struct PreviewFrame
 PreviewFrame PreviewFrameAt(int k, double startRotation = 0.0);
 
 // The Test preview's frames of a design, each the picture the preview paints
-// on a canvas of the given size (PaintWindowImage's image: the picture is
-// its rows from StripHeight down). They are painted in order on threads of
+// on a canvas of the given size, as a frame image (FrameImage). They are painted in order on threads of
 // their own, one per core, never more than a few ahead of the frame last
 // taken, so that only a few are ever held at once.
 class CPreviewFrames

@@ -9,42 +9,33 @@
 #include <thread>
 #include <vector>
 
-QRect CanvasRect(QSize client)
+QImage FrameImage(QSize canvas, QImage::Format format)
 {
-    return QRect(QPoint(0, StripHeight), QPoint(client.width() - 1, client.height() - 1));
+    return QImage(canvas + QSize(0, FrameTop), format);
 }
 
-QPoint CanvasCentre(QSize client)
+QImage CanvasOf(const QImage &frame)
 {
-    return {client.width() / 2, client.height() / 2 + StripHeight / 2};
+    return QImage(frame.constScanLine(FrameTop), frame.width(), frame.height() - FrameTop, frame.bytesPerLine(),
+                  frame.format());
 }
 
-std::optional<PolarPoint> ToPolar(QPoint pixel, QSize client, double scale, double rotation)
+CFramePainter::CFramePainter(QImage *frame)
+    : QPainter(frame)
 {
-    if (scale == 0.0 || !std::isfinite(scale) || !std::isfinite(rotation))
-        return std::nullopt;
+    translate(0, FrameTop);
+}
 
-    const QPoint centre = CanvasCentre(client);
-    const double dx = static_cast<double>(pixel.x()) - centre.x();
-    const double dy = -(static_cast<double>(pixel.y()) - centre.y()); // grows upward
-
-    PolarPoint point;
-    point.radius = std::sqrt(dx * dx + dy * dy) / scale;
-    if (dy > 0)
-        point.angle = std::atan(dx / dy);
-    else if (dy < 0)
-        point.angle = std::atan(dx / dy) + Pi;
-    else if (dx > 0)
-        point.angle = Pi / 2; // straight right
-    else if (dx < 0)
-        point.angle = -Pi / 2; // straight left
-    else
-        point.angle = 0.0; // the centre itself
-    point.angle -= rotation;
-
-    if (!std::isfinite(point.angle) || !std::isfinite(point.radius))
-        return std::nullopt;
-    return point;
+QImage PaintCanvasImage(const CanvasView &view, const ShapeList &shapes)
+{
+    QImage frame = FrameImage(view.viewport.canvas, QImage::Format_RGB32);
+    if (frame.isNull())
+        return frame;
+    {
+        CFramePainter painter(&frame);
+        PaintCanvas(painter, view, shapes);
+    }
+    return CanvasOf(frame).copy();
 }
 
 namespace {
@@ -58,12 +49,12 @@ void PaintBackground(QPainter &painter, const QRect &canvas)
     painter.drawRect(canvas.adjusted(0, 0, -1, -1));
 }
 
-void PaintAxes(QPainter &painter, QSize client, QPoint centre)
+void PaintAxes(QPainter &painter, const CViewport &view)
 {
     painter.setPen(QPen(GridColour, 0, Qt::DashDotLine));
     painter.setBackgroundMode(Qt::TransparentMode);
-    painter.drawLine(client.width() / 2, StripHeight, client.width() / 2, client.height());
-    painter.drawLine(0, centre.y(), client.width(), centre.y());
+    painter.drawLine(view.centre.x(), 0, view.centre.x(), view.canvas.height());
+    painter.drawLine(0, view.centre.y(), view.canvas.width(), view.centre.y());
 }
 
 void PaintGuides(QPainter &painter, const QRect &canvas, QPoint centre, int spokes)
@@ -84,12 +75,12 @@ void PaintGuides(QPainter &painter, const QRect &canvas, QPoint centre, int spok
 // Below this many shapes a second thread costs more than it saves.
 constexpr std::size_t ShapesPerThread = 32;
 
-void PaintShapes(QPainter &painter, const CanvasView &view, const ShapeList &shapes,
+void PaintShapes(QPainter &painter, const CViewport &view, const ShapeList &shapes,
                  std::size_t first, std::size_t end)
 {
-    const QPoint centre = CanvasCentre(view.client);
+    const QPoint centre = view.centre;
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setClipRect(CanvasRect(view.client));
+    painter.setClipRect(view.CanvasRect());
     for (std::size_t i = first; i < end; ++i)
         shapes[i]->Draw(painter, view.scale, view.rotation, centre.x(), centre.y());
 }
@@ -97,9 +88,9 @@ void PaintShapes(QPainter &painter, const CanvasView &view, const ShapeList &sha
 } // namespace
 
 // The dots of the grid that lie in area.
-void PaintDots(QPainter &painter, QSize client, const QRect &area)
+void PaintDots(QPainter &painter, const CViewport &view, const QRect &area)
 {
-    const QRect box = area & CanvasRect(client);
+    const QRect box = area & view.CanvasRect();
     if (box.isEmpty())
         return;
     const auto firstOnGrid = [](int v, int origin) {
@@ -109,8 +100,8 @@ void PaintDots(QPainter &painter, QSize client, const QRect &area)
     std::vector<QPoint> dots;
     dots.reserve(static_cast<std::size_t>((box.width() / GridPitch + 1) *
                                           (box.height() / GridPitch + 1)));
-    for (int y = firstOnGrid(box.top(), StripHeight); y <= box.bottom(); y += GridPitch)
-        for (int x = firstOnGrid(box.left(), 0); x <= box.right(); x += GridPitch)
+    for (int y = firstOnGrid(box.top(), view.gridOrigin.y()); y <= box.bottom(); y += GridPitch)
+        for (int x = firstOnGrid(box.left(), view.gridOrigin.x()); x <= box.right(); x += GridPitch)
             dots.emplace_back(x, y);
     painter.setPen(QPen(GridColour, 0));
     painter.drawPoints(dots.data(), static_cast<int>(dots.size()));
@@ -118,42 +109,43 @@ void PaintDots(QPainter &painter, QSize client, const QRect &area)
 
 void PaintUnderlay(QPainter &painter, const CanvasView &view)
 {
-    const QRect canvas = CanvasRect(view.client);
+    const QRect canvas = view.viewport.CanvasRect();
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setClipRect(canvas);
     PaintBackground(painter, canvas);
-    if (!view.animating) {
-        PaintAxes(painter, view.client, CanvasCentre(view.client));
+    if (!view.viewport.animating) {
+        PaintAxes(painter, view.viewport);
         if (view.guideSpokes > 0)
-            PaintGuides(painter, canvas, CanvasCentre(view.client), view.guideSpokes);
+            PaintGuides(painter, canvas, view.viewport.centre, view.guideSpokes);
     }
 }
 
-void PaintShapesAt(QPainter &painter, const CanvasView &view, const ShapeList &shapes,
+void PaintShapesAt(QPainter &painter, const CViewport &view, const ShapeList &shapes,
                    const std::vector<std::size_t> &which, const QRegion &area)
 {
-    const QPoint centre = CanvasCentre(view.client);
+    const QPoint centre = view.centre;
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setClipRegion(area & CanvasRect(view.client));
+    painter.setClipRegion(area & view.CanvasRect());
     for (const std::size_t i : which)
         shapes[i]->Draw(painter, view.scale, view.rotation, centre.x(), centre.y());
 }
 
 void PaintCanvas(QPainter &painter, const CanvasView &view, const ShapeList &shapes)
 {
-    if (CanvasRect(view.client).isEmpty())
+    const CViewport &viewport = view.viewport;
+    if (viewport.CanvasRect().isEmpty())
         return;
     painter.save(); // pen, brush, clip, background mode and hints come back at the end
     PaintUnderlay(painter, view);
-    PaintShapes(painter, view, shapes, 0, shapes.size());
-    if (!view.animating)
-        PaintDots(painter, view.client, CanvasRect(view.client));
+    PaintShapes(painter, viewport, shapes, 0, shapes.size());
+    if (!viewport.animating)
+        PaintDots(painter, viewport, viewport.CanvasRect());
     painter.restore();
 }
 
 void PaintCanvasInParallel(QImage &image, const CanvasView &view, const ShapeList &shapes)
 {
-    PaintCanvasInParallel(image, view, shapes, shapes.size(), !view.animating);
+    PaintCanvasInParallel(image, view, shapes, shapes.size(), !view.viewport.animating);
 }
 
 void PaintCanvasInParallel(QImage &image, const CanvasView &view, const ShapeList &shapes,
@@ -161,7 +153,8 @@ void PaintCanvasInParallel(QImage &image, const CanvasView &view, const ShapeLis
 {
     const std::size_t threads = std::clamp<std::size_t>(
         count / ShapesPerThread, 1, static_cast<std::size_t>(QThread::idealThreadCount()));
-    if (CanvasRect(view.client).isEmpty())
+    const CViewport &viewport = view.viewport;
+    if (viewport.CanvasRect().isEmpty())
         return;
     // Each helper thread draws a run of the shapes, the later runs on layers
     // of their own, transparent where they draw nothing. Every drawing is
@@ -177,36 +170,37 @@ void PaintCanvasInParallel(QImage &image, const CanvasView &view, const ShapeLis
             QImage &layer = layers[run - 1];
             layer = QImage(image.size(), QImage::Format_ARGB32_Premultiplied);
             layer.fill(Qt::transparent);
-            QPainter painter(&layer);
-            PaintShapes(painter, view, shapes, runEnd(run), runEnd(run + 1));
+            CFramePainter painter(&layer);
+            PaintShapes(painter, viewport, shapes, runEnd(run), runEnd(run + 1));
         });
     }
-    QPainter painter(&image);
+    CFramePainter painter(&image);
     PaintUnderlay(painter, view);
-    PaintShapes(painter, view, shapes, 0, runEnd(1));
+    PaintShapes(painter, viewport, shapes, 0, runEnd(1));
     for (std::size_t run = 1; run < threads; ++run) {
         helpers[run - 1].join();
-        painter.drawImage(0, 0, layers[run - 1]);
+        painter.drawImage(QPoint(0, -FrameTop), layers[run - 1]);
     }
     if (dots)
-        PaintDots(painter, view.client, CanvasRect(view.client));
+        PaintDots(painter, viewport, viewport.CanvasRect());
 }
 
 QRect PaintAddedShapes(QPainter &painter, const CanvasView &view, const ShapeList &shapes,
                        std::size_t first)
 {
-    const QPoint centre = CanvasCentre(view.client);
+    const CViewport &viewport = view.viewport;
+    const QPoint centre = viewport.centre;
     QRect changed;
     for (std::size_t i = first; i < shapes.size(); ++i)
-        changed |= shapes[i]->DrawnBounds(view.scale, view.rotation, centre.x(), centre.y());
-    changed &= CanvasRect(view.client);
+        changed |= shapes[i]->DrawnBounds(viewport.scale, viewport.rotation, centre.x(), centre.y());
+    changed &= viewport.CanvasRect();
     if (changed.isEmpty())
         return {};
 
     painter.save();
-    PaintShapes(painter, view, shapes, first, shapes.size());
-    if (!view.animating)
-        PaintDots(painter, view.client, changed);
+    PaintShapes(painter, viewport, shapes, first, shapes.size());
+    if (!viewport.animating)
+        PaintDots(painter, viewport, changed);
     painter.restore();
     return changed;
 }

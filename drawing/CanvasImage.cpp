@@ -31,9 +31,9 @@ QRegion Area(const std::vector<QRect> &boxes)
 
 void CopyArea(QImage &to, const QImage &from, const QRect &box)
 {
-    QPainter painter(&to);
+    CFramePainter painter(&to);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(box.topLeft(), from, box);
+    painter.drawImage(box.topLeft(), from, FrameRect(box));
 }
 
 } // namespace
@@ -55,9 +55,9 @@ void CCanvasImage::Invalidate()
 
 QRect CCanvasImage::BoundsOf(const CObjectStorage &shape) const
 {
-    const QPoint centre = CanvasCentre(m_view.client);
-    return shape.DrawnBounds(m_view.scale, m_view.rotation, centre.x(), centre.y()) &
-           CanvasRect(m_view.client);
+    const QPoint centre = m_view.viewport.centre;
+    return shape.DrawnBounds(m_view.viewport.scale, m_view.viewport.rotation, centre.x(), centre.y()) &
+           m_view.viewport.CanvasRect();
 }
 
 const std::vector<QRect> &CCanvasImage::Bounds(const ShapeList &shapes) const
@@ -76,12 +76,12 @@ QRegion CCanvasImage::Appended(const ShapeList &shapes, std::size_t first)
 {
     if (!m_current) {
         Invalidate();
-        return CanvasRect(m_view.client); // all of it is painted afresh anyway
+        return m_view.viewport.CanvasRect(); // all of it is painted afresh anyway
     }
     for (std::size_t i = first; i < shapes.size(); ++i)
         m_bounds.push_back(BoundsOf(*shapes[i]));
     // New shapes go on top of everything: draw them over the image.
-    QPainter painter(&m_image);
+    CFramePainter painter(&m_image);
     return PaintAddedShapes(painter, m_view, shapes, first);
 }
 
@@ -124,7 +124,7 @@ QRegion CCanvasImage::Removed(const ShapeList &shapes, const Places &places)
 {
     if (!m_current) {
         Invalidate();
-        return CanvasRect(m_view.client);
+        return m_view.viewport.CanvasRect();
     }
     Dirty dirty;
     TakeFromLayers(places, dirty);
@@ -135,7 +135,7 @@ QRegion CCanvasImage::Inserted(const ShapeList &shapes, const Places &places)
 {
     if (!m_current) {
         Invalidate();
-        return CanvasRect(m_view.client);
+        return m_view.viewport.CanvasRect();
     }
     std::vector<QRect> added;
     for (const int place : places)
@@ -151,7 +151,7 @@ QRegion CCanvasImage::Changed(const ShapeList &shapes, const Places &places)
 {
     if (!m_current) {
         Invalidate();
-        return CanvasRect(m_view.client);
+        return m_view.viewport.CanvasRect();
     }
     std::vector<QRect> boxes;
     Dirty dirty;
@@ -170,7 +170,7 @@ QRegion CCanvasImage::Moved(const ShapeList &shapes, const Places &from, const P
 {
     if (!m_current) {
         Invalidate();
-        return CanvasRect(m_view.client);
+        return m_view.viewport.CanvasRect();
     }
     Dirty dirty;
     TakeFromLayers(from, dirty);
@@ -192,7 +192,7 @@ void CCanvasImage::Settle(const ShapeList &shapes)
             if (m_layers.size() == 1)
                 m_below = m_layers[0].image.copy();
             Layer layer;
-            layer.image = QImage(m_view.client, QImage::Format_ARGB32_Premultiplied);
+            layer.image = FrameImage(m_view.viewport.canvas, QImage::Format_ARGB32_Premultiplied);
             layer.image.fill(Qt::transparent);
             m_layers.push_back(std::move(layer));
         }
@@ -203,8 +203,8 @@ void CCanvasImage::Settle(const ShapeList &shapes)
         std::iota(which.begin(), which.end(), m_split);
         for (QImage *image : {&m_layers.back().image, m_layers.size() > 1 ? &m_below : nullptr}) {
             if (image) {
-                QPainter painter(image);
-                PaintShapesAt(painter, m_view, shapes, which, CanvasRect(m_view.client));
+                CFramePainter painter(image);
+                PaintShapesAt(painter, m_view.viewport, shapes, which, m_view.viewport.CanvasRect());
             }
         }
         m_layers.back().count += end - m_split;
@@ -214,7 +214,7 @@ void CCanvasImage::Settle(const ShapeList &shapes)
 
 QRegion CCanvasImage::Repaint(const ShapeList &shapes, QRegion area, Dirty dirty)
 {
-    area &= CanvasRect(m_view.client);
+    area &= m_view.viewport.CanvasRect();
     // A clip of one rectangle is the painter's fast path, where a region
     // clips every span: an area that fills half its bounding box or more is
     // painted as that box, any other box by box.
@@ -229,8 +229,8 @@ QRegion CCanvasImage::Repaint(const ShapeList &shapes, QRegion area, Dirty dirty
     std::sort(dirty.begin(), dirty.end());
     dirty.erase(std::unique(dirty.begin(), dirty.end()), dirty.end());
     if (m_underlay.isNull()) {
-        m_underlay = QImage(m_view.client, QImage::Format_RGB32);
-        QPainter painter(&m_underlay);
+        m_underlay = FrameImage(m_view.viewport.canvas, QImage::Format_RGB32);
+        CFramePainter painter(&m_underlay);
         PaintUnderlay(painter, m_view);
     }
     Settle(shapes);
@@ -242,12 +242,12 @@ QRegion CCanvasImage::Repaint(const ShapeList &shapes, QRegion area, Dirty dirty
     // again, then the top shapes and the dots.
     std::vector<std::size_t> meeting;
     const auto redraw = [&](QImage &image, const QRect &box, std::size_t first, std::size_t end) {
-        QPainter painter(&image);
+        CFramePainter painter(&image);
         painter.setCompositionMode(QPainter::CompositionMode_Source);
         if (&image == &m_layers[0].image)
-            painter.drawImage(box.topLeft(), m_underlay, box);
+            painter.drawImage(box.topLeft(), m_underlay, FrameRect(box));
         else if (&image == &m_image)
-            painter.drawImage(box.topLeft(), Below(), box);
+            painter.drawImage(box.topLeft(), Below(), FrameRect(box));
         else
             painter.fillRect(box, Qt::transparent);
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
@@ -255,20 +255,20 @@ QRegion CCanvasImage::Repaint(const ShapeList &shapes, QRegion area, Dirty dirty
         for (std::size_t i = first; i < end; ++i)
             if (box.intersects(m_bounds[i]))
                 meeting.push_back(i);
-        PaintShapesAt(painter, m_view, shapes, meeting, box);
-        if (&image == &m_image && !m_view.animating)
-            PaintDots(painter, m_view.client, box);
+        PaintShapesAt(painter, m_view.viewport, shapes, meeting, box);
+        if (&image == &m_image && !m_view.viewport.animating)
+            PaintDots(painter, m_view.viewport, box);
     };
     for (const QRect &box : area) {
         for (const std::size_t layer : dirty)
             redraw(m_layers[layer].image, box, starts[layer], starts[layer + 1]);
         if (!dirty.empty() && m_layers.size() > 1) {
-            QPainter painter(&m_below);
+            CFramePainter painter(&m_below);
             painter.setCompositionMode(QPainter::CompositionMode_Source);
-            painter.drawImage(box.topLeft(), m_layers[0].image, box);
+            painter.drawImage(box.topLeft(), m_layers[0].image, FrameRect(box));
             painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
             for (std::size_t layer = 1; layer < m_layers.size(); ++layer)
-                painter.drawImage(box.topLeft(), m_layers[layer].image, box);
+                painter.drawImage(box.topLeft(), m_layers[layer].image, FrameRect(box));
         }
         redraw(m_image, box, m_split, shapes.size());
     }
@@ -288,8 +288,9 @@ void CCanvasImage::PaintLayers(const ShapeList &shapes)
     for (std::size_t j = 0; j < m_layers.size(); ++j) {
         m_layers[j].count = std::min(run, m_split - j * run);
         const QImage::Format format = j == 0 ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied;
-        if (m_layers[j].image.size() != m_view.client || m_layers[j].image.format() != format)
-            m_layers[j].image = QImage(m_view.client, format);
+        const QImage frame = FrameImage(m_view.viewport.canvas, QImage::Format_Invalid);
+        if (m_layers[j].image.size() != frame.size() || m_layers[j].image.format() != format)
+            m_layers[j].image = FrameImage(m_view.viewport.canvas, format);
     }
     if (m_layers.size() == 1) {
         m_below = QImage();
@@ -300,17 +301,17 @@ void CCanvasImage::PaintLayers(const ShapeList &shapes)
     const std::size_t threads = std::min<std::size_t>(m_layers.size(), std::max(1, QThread::idealThreadCount()));
     const auto paint = [&](std::size_t from) {
         for (std::size_t j = from; j < m_layers.size(); j += threads) {
-            QPainter painter(&m_layers[j].image);
+            CFramePainter painter(&m_layers[j].image);
             if (j == 0) {
                 PaintUnderlay(painter, m_view);
             } else {
                 painter.setCompositionMode(QPainter::CompositionMode_Source);
-                painter.fillRect(m_layers[j].image.rect(), Qt::transparent);
+                painter.fillRect(QRect(QPoint(0, -FrameTop), m_layers[j].image.size()), Qt::transparent);
                 painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
             }
             std::vector<std::size_t> which(m_layers[j].count);
             std::iota(which.begin(), which.end(), j * run);
-            PaintShapesAt(painter, m_view, shapes, which, CanvasRect(m_view.client));
+            PaintShapesAt(painter, m_view.viewport, shapes, which, m_view.viewport.CanvasRect());
         }
     };
     std::vector<std::thread> helpers;
@@ -328,9 +329,9 @@ void CCanvasImage::PaintLayers(const ShapeList &shapes)
 void CCanvasImage::Paint(QPainter &painter, const QRect &area, const ShapeList &shapes)
 {
     if (!m_current) {
-        if (m_image.size() != m_view.client)
-            m_image = QImage(m_view.client, QImage::Format_RGB32);
-        if (m_view.animating) {
+        if (m_image.size() != m_view.viewport.canvas + QSize(0, FrameTop))
+            m_image = FrameImage(m_view.viewport.canvas, QImage::Format_RGB32);
+        if (m_view.viewport.animating) {
             // A preview frame is painted once and never edited.
             PaintCanvasInParallel(m_image, m_view, shapes);
         } else {
@@ -338,15 +339,15 @@ void CCanvasImage::Paint(QPainter &painter, const QRect &area, const ShapeList &
             std::vector<std::size_t> top;
             for (std::size_t i = m_split; i < shapes.size(); ++i)
                 top.push_back(i);
-            CopyArea(m_image, Below(), CanvasRect(m_view.client));
-            QPainter layer(&m_image);
-            PaintShapesAt(layer, m_view, shapes, top, CanvasRect(m_view.client));
-            PaintDots(layer, m_view.client, CanvasRect(m_view.client));
+            CopyArea(m_image, Below(), m_view.viewport.CanvasRect());
+            CFramePainter layer(&m_image);
+            PaintShapesAt(layer, m_view.viewport, shapes, top, m_view.viewport.CanvasRect());
+            PaintDots(layer, m_view.viewport, m_view.viewport.CanvasRect());
         }
         Bounds(shapes);
         m_current = true;
     }
-    const QRect shown = area & CanvasRect(m_view.client);
+    const QRect shown = area & m_view.viewport.CanvasRect();
     if (!shown.isEmpty())
-        painter.drawImage(shown.topLeft(), m_image, shown);
+        painter.drawImage(shown.topLeft(), m_image, FrameRect(shown));
 }

@@ -6,8 +6,8 @@
 #include <QImage>
 #include <QRegion>
 
-// The canvas as PaintCanvas paints it, kept as an image of the window's
-// client area, so that a rubber band or an edit repaints only the pixels it
+// The canvas as PaintCanvas paints it, kept as an image of the canvas,
+// so that a rubber band or an edit repaints only the pixels it
 // changes instead of the whole design. It keeps the box each shape is drawn
 // in, so that an edit redraws only the shapes that meet the pixels it
 // changes, and an image of the canvas below the top shapes, so that an edit

@@ -32,34 +32,36 @@ PictureFormat PictureFormatOf(const QString &path)
 
 CanvasView PictureView::Canvas() const
 {
-    return {size + QSize(0, StripHeight), scale, rotation, !grid, 0};
+    return {CViewport::Centred(size, scale, rotation, !grid), 0};
 }
 
-QImage PaintWindowImage(const PictureView &view, const ShapeList &shapes)
+QImage PaintPicture(const PictureView &view, const ShapeList &shapes)
 {
-    const CanvasView canvas = view.Canvas();
-    QImage image(canvas.client, QImage::Format_RGB32);
-    if (!image.isNull()) {
-        QPainter painter(&image);
-        PaintCanvas(painter, canvas, shapes);
+    return PaintCanvasImage(view.Canvas(), shapes);
+}
+
+QImage PaintPictureFrame(const PictureView &view, const ShapeList &shapes)
+{
+    QImage frame = FrameImage(view.size, QImage::Format_RGB32);
+    if (!frame.isNull()) {
+        CFramePainter painter(&frame);
+        PaintCanvas(painter, view.Canvas(), shapes);
     }
-    return image;
+    return frame;
 }
 
 namespace {
 
-// Vector pictures draw the same painting, moved up over the strip.
+// Vector pictures draw the same painting.
 void PaintVector(QPaintDevice &device, const PictureView &view, const ShapeList &shapes)
 {
     QPainter painter(&device);
-    painter.translate(0, -StripHeight);
     PaintCanvas(painter, view.Canvas(), shapes);
 }
 
 QByteArray Png(const PictureView &view, const ShapeList &shapes)
 {
-    const QImage window = PaintWindowImage(view, shapes);
-    const QImage picture = window.copy(CanvasRect(window.size()));
+    const QImage picture = PaintPicture(view, shapes);
     if (picture.isNull())
         throw std::bad_alloc();
     QByteArray bytes;

@@ -21,9 +21,9 @@ enum class PictureFormat
 };
 PictureFormat PictureFormatOf(const QString &path);
 
-// A picture of the design: the canvas of a window whose canvas has this
-// size, as the window paints it at this scale and rotation; without the grid
-// the plain canvas the preview shows (border, no axes, no dots).
+// A picture of the design: a canvas of this size, centred, painted at this
+// scale and rotation; without the grid the plain canvas the preview shows
+// (border, no axes, no dots).
 struct PictureView
 {
     QSize size{480, 311};
@@ -31,16 +31,13 @@ struct PictureView
     double rotation = 0.0;
     bool grid = false;
 
-    // What the window would paint: its client area is the picture and the
-    // strip above it.
     CanvasView Canvas() const;
 };
 
-// The picture painted as in the window, strip and all, so that lines leave
-// the canvas's top edge exactly as they do on screen: the picture is the
-// image's rows from StripHeight down; the strip's rows are left unpainted.
-// A null image when there is no memory for it.
-QImage PaintWindowImage(const PictureView &view, const ShapeList &shapes);
+// The picture as an image of its size; a null image when there is no memory for it.
+QImage PaintPicture(const PictureView &view, const ShapeList &shapes);
+// The same as a frame image (FrameImage), without the copy.
+QImage PaintPictureFrame(const PictureView &view, const ShapeList &shapes);
 
 // Writes the picture to path, as PNG, SVG or PDF by its extension, through a
 // temporary file that replaces path only when complete. title names the

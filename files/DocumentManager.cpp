@@ -41,7 +41,7 @@ CDocumentManager::CDocumentManager(QWidget &window, CDesignDocument &document,
         return action;
     };
     m_open = make(QStringLiteral("&Open Design..."), QKeySequence(Qt::CTRL | Qt::Key_O), &CDocumentManager::OnOpen);
-    m_save = make(QStringLiteral("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S), &CDocumentManager::OnSave);
+    m_save = make(QStringLiteral("Sa&ve"), QKeySequence(Qt::CTRL | Qt::Key_S), &CDocumentManager::OnSave);
     m_generate = make(QStringLiteral("&Generate..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
                       &CDocumentManager::OnGenerate);
     connect(&m_document.UndoStack(), &QUndoStack::cleanChanged, this, &CDocumentManager::UpdateCaption);
@@ -76,7 +76,7 @@ void CDocumentManager::Save(CSettingsStore &store) const
 
 QMenu *CDocumentManager::RecentMenu(QWidget *parent)
 {
-    auto *menu = new QMenu(QStringLiteral("Open &Recent"), parent);
+    auto *menu = new QMenu(QStringLiteral("Op&en Recent"), parent);
     for (const QString &path : m_recent) {
         QAction *item = menu->addAction(QFileInfo(path).fileName(), this, [this, path] {
             if (!m_busy())
@@ -168,6 +168,7 @@ bool CDocumentManager::Write(const QString &path)
         ExportDesign(path, m_document.Shapes());
         m_document.MarkUnmodified();
         SetFile(path);
+        emit Written(m_fileName);
         return true;
     } catch (const CFileException &e) {
         Warn(&m_window, QStringLiteral("Problem opening file!\n") + e.Description().left(255));

@@ -62,6 +62,8 @@ public slots:
 signals:
     // The recent designs or the folder changed: the settings want writing.
     void RecentChanged();
+    // The design was written to this file.
+    void Written(const QString &path);
 
 private:
     bool Write(const QString &path);

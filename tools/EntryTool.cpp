@@ -1,7 +1,6 @@
 #include "tools/EntryTool.h"
 
 #include "tools/PolarField.h"
-#include "model/DrawMapping.h"
 
 #include <QCursor>
 #include <QKeyEvent>
@@ -117,8 +116,7 @@ void CEntryTool::OpenField(const QString &text)
         });
         QObject::connect(m_field.get(), &CPolarField::Closed, m_field.get(), [this] { FieldClosed(); });
     }
-    const QSize client = m_host.EntrySetup().view.client;
-    m_field->Open(text, surface.mapFromGlobal(QCursor::pos()), CanvasRect(client));
+    m_field->Open(text, surface.mapFromGlobal(QCursor::pos()), m_host.EntrySetup().view.CanvasRect());
     if (m_entry.IsRunning())
         m_field->GrabKeys(true);
 }
@@ -126,9 +124,7 @@ void CEntryTool::OpenField(const QString &text)
 void CEntryTool::Typed(const PolarPoint &vertex)
 {
     if (!m_entry.IsRunning()) {
-        const CanvasView view = m_host.EntrySetup().view;
-        const QPoint centre = CanvasCentre(view.client);
-        Begin(MapToScreen(vertex, view.scale, view.rotation, centre.x(), centre.y()), false);
+        Begin(m_host.EntrySetup().view.ToPixel(vertex), false);
         m_field->GrabKeys(true); // the keys stay with the field
     }
     if (!m_entry.AddVertex(vertex))

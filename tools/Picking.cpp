@@ -1,7 +1,5 @@
 #include "tools/Picking.h"
 
-#include "model/DrawMapping.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -32,18 +30,17 @@ bool Inside(const std::vector<QPoint> &points, QPointF p)
 
 } // namespace
 
-std::vector<QPoint> DrawnPoints(const CObjectStorage &shape, const CanvasView &view)
+std::vector<QPoint> DrawnPoints(const CObjectStorage &shape, const CViewport &view)
 {
-    const QPoint centre = CanvasCentre(view.client);
     const auto count = std::min<std::size_t>(shape.Points().size(), CObjectStorage::MaxDrawnPoints);
     std::vector<QPoint> points;
     points.reserve(count);
     for (std::size_t i = 0; i < count; ++i)
-        points.push_back(MapToScreen(shape.Points()[i], view.scale, view.rotation, centre.x(), centre.y()));
+        points.push_back(view.ToPixel(shape.Points()[i]));
     return points;
 }
 
-bool Covers(const CObjectStorage &shape, const CanvasView &view, QPoint pixel)
+bool Covers(const CObjectStorage &shape, const CViewport &view, QPoint pixel)
 {
     const std::vector<QPoint> points = DrawnPoints(shape, view);
     if (points.empty())
@@ -64,7 +61,7 @@ bool Covers(const CObjectStorage &shape, const CanvasView &view, QPoint pixel)
 }
 
 std::optional<int> PickShape(const ShapeList &shapes, const std::vector<QRect> &bounds,
-                             const CanvasView &view, QPoint pixel)
+                             const CViewport &view, QPoint pixel)
 {
     const QRect near(pixel - QPoint(PickReach, PickReach), QSize(2 * PickReach + 1, 2 * PickReach + 1));
     for (std::size_t i = shapes.size(); i-- > 0;)
@@ -74,7 +71,7 @@ std::optional<int> PickShape(const ShapeList &shapes, const std::vector<QRect> &
 }
 
 Places ShapesInside(const ShapeList &shapes, const std::vector<QRect> &bounds,
-                    const CanvasView &view, const QRect &box)
+                    const CViewport &view, const QRect &box)
 {
     Places inside;
     for (std::size_t i = 0; i < shapes.size(); ++i) {
@@ -89,7 +86,7 @@ Places ShapesInside(const ShapeList &shapes, const std::vector<QRect> &bounds,
 }
 
 std::optional<std::pair<int, int>> PickHandle(const ShapeList &shapes, const Places &among,
-                                              const CanvasView &view, QPoint pixel)
+                                              const CViewport &view, QPoint pixel)
 {
     for (auto place = among.crbegin(); place != among.crend(); ++place) {
         const std::vector<QPoint> points = DrawnPoints(*shapes[static_cast<std::size_t>(*place)], view);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "drawing/Canvas.h"
+#include "drawing/Viewport.h"
 #include "model/DesignDocument.h"
 
 #include <QPoint>
@@ -19,21 +19,21 @@ inline constexpr int PickReach = 3;
 inline constexpr int HandleReach = 3;
 
 // The screen points a shape is drawn through: at most its first 50 vertices.
-std::vector<QPoint> DrawnPoints(const CObjectStorage &shape, const CanvasView &view);
+std::vector<QPoint> DrawnPoints(const CObjectStorage &shape, const CViewport &view);
 
 // Whether the shape as drawn covers pixel: inside a polygon's even-odd fill,
 // or within PickReach pixels of any edge it draws.
-bool Covers(const CObjectStorage &shape, const CanvasView &view, QPoint pixel);
+bool Covers(const CObjectStorage &shape, const CViewport &view, QPoint pixel);
 
 // The place of the topmost shape that covers pixel; nothing over no shape.
 std::optional<int> PickShape(const ShapeList &shapes, const std::vector<QRect> &bounds,
-                             const CanvasView &view, QPoint pixel);
+                             const CViewport &view, QPoint pixel);
 
 // The shapes with at least one vertex, all of whose drawn vertices lie in box.
 Places ShapesInside(const ShapeList &shapes, const std::vector<QRect> &bounds,
-                    const CanvasView &view, const QRect &box);
+                    const CViewport &view, const QRect &box);
 
 // The handle under pixel among the given shapes, topmost first: the place of
 // the shape and the vertex.
 std::optional<std::pair<int, int>> PickHandle(const ShapeList &shapes, const Places &among,
-                                              const CanvasView &view, QPoint pixel);
+                                              const CViewport &view, QPoint pixel);

@@ -23,12 +23,12 @@ QString PolarText(double radius, double angle)
     return QStringLiteral("r %1  a %2\u00B0").arg(radius, 0, 'f', 1).arg(degrees, 0, 'f', 1);
 }
 
-QRect CPointerReadout::Track(std::optional<QPoint> pos, const CanvasView &view, bool polarSnap, int spokes)
+QRect CPointerReadout::Track(std::optional<QPoint> pos, const CViewport &view, bool polarSnap, int spokes)
 {
-    const QRect canvas = CanvasRect(view.client);
+    const QRect canvas = view.CanvasRect();
     QString text;
     if (pos && canvas.contains(*pos)) {
-        if (const auto polar = ToPolar(*pos, view.client, view.scale, view.rotation))
+        if (const auto polar = view.ToPolar(*pos))
             text = PolarText(polar->radius, polar->angle);
         if (polarSnap)
             if (const auto snapped = PolarSnap(*pos, view, spokes))

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "drawing/Canvas.h"
+#include "drawing/Viewport.h"
 
 #include <QRect>
 #include <QString>
@@ -17,7 +17,7 @@ class CPointerReadout
 {
 public:
     // The pointer moved to pos, or left the canvas; returns the pixels to repaint.
-    QRect Track(std::optional<QPoint> pos, const CanvasView &view, bool polarSnap, int spokes);
+    QRect Track(std::optional<QPoint> pos, const CViewport &view, bool polarSnap, int spokes);
     void Paint(QPainter &painter, const QRect &area) const;
     QString Text() const { return m_text; }
 

@@ -38,11 +38,11 @@ bool CheckerSet(int x, int y)
 
 } // namespace
 
-void CRubberBandOverlay::Resize(QSize client)
+void CRubberBandOverlay::Resize(QSize canvas)
 {
-    if (m_mask.size() == client)
+    if (m_mask.size() == canvas)
         return;
-    m_mask = QImage(client, QImage::Format_RGB32);
+    m_mask = QImage(canvas, QImage::Format_RGB32);
     m_mask.fill(Qt::black);
 }
 

@@ -8,15 +8,15 @@
 
 class QPainter;
 
-// The rubber band of shape entry, kept as an overlay of the window: a mask of
+// The rubber band of shape entry, kept as an overlay of the canvas: a mask of
 // the pixels to invert. Toggling a band inverts, within its thin
 // quadrilateral, the pixels of a 50 % checkerboard; toggling the same band
 // again restores them.
 class CRubberBandOverlay
 {
 public:
-    // Covers a client area of the given size; a new size starts empty.
-    void Resize(QSize client);
+    // Covers a canvas of the given size; a new size starts empty.
+    void Resize(QSize canvas);
     // Forgets the bands within area.
     void Clear(const QRect &area);
     // Inverts the band between two points; returns the pixels that changed.

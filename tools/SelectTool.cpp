@@ -57,7 +57,7 @@ void CSelectTool::MousePressed(QMouseEvent &event)
     m_reselect.clear();
     const ShapeList &shapes = m_host.Document().Shapes();
     CSelection &selection = m_host.Selection();
-    const CanvasView view = m_host.EntrySetup().view;
+    const CViewport view = m_host.EntrySetup().view;
 
     if (const auto handle = PickHandle(shapes, selection.Shapes(), view, m_press)) {
         m_drag = Drag::Vertex;
@@ -115,8 +115,8 @@ void CSelectTool::DragTo(QPoint pos, Qt::KeyboardModifiers modifiers)
         break;
     case Drag::Turn: {
         // The pointer's turn about the centre, and the ratio of its distances.
-        const auto from = ToPolar(m_press, setup.view.client, 1.0, 0.0);
-        const auto to = ToPolar(pos, setup.view.client, 1.0, 0.0);
+        const auto from = setup.view.ScreenPolar(m_press);
+        const auto to = setup.view.ScreenPolar(pos);
         if (!from || !to)
             break;
         double turn = to->angle - from->angle;
@@ -208,11 +208,11 @@ void CSelectTool::SelectionMoved()
 void CSelectTool::PaintOverlay(QPainter &painter, const QRect &area) const
 {
     const ShapeList &shapes = m_host.Document().Shapes();
-    const CanvasView view = m_host.EntrySetup().view;
+    const CViewport view = m_host.EntrySetup().view;
     const std::vector<QRect> &bounds = m_host.ShapeBounds();
     const QRect reach = area.adjusted(-OutlineReach, -OutlineReach, OutlineReach, OutlineReach);
     painter.save();
-    painter.setClipRect(CanvasRect(view.client) & area);
+    painter.setClipRect(view.CanvasRect() & area);
     painter.setRenderHint(QPainter::Antialiasing, false);
     for (const int place : m_host.Selection().Shapes()) {
         const auto i = static_cast<std::size_t>(place);

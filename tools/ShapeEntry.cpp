@@ -1,7 +1,5 @@
 #include "tools/ShapeEntry.h"
 
-#include "model/DrawMapping.h"
-
 CShapeEntry::CShapeEntry(Host &host)
     : m_host(host)
 {
@@ -13,12 +11,12 @@ void CShapeEntry::Start(QPoint press, const Setup &setup, bool snapPress)
         return;
     m_setup = setup;
     m_shape = CObjectStorage::Create(setup.type);
-    m_anchor = !snapPress ? press : setup.polarSnap ? BandEnd(press) : PressSnap(press);
+    m_anchor = !snapPress ? press : setup.polarSnap ? BandEnd(press) : setup.view.PressSnap(press);
     m_anchors = {m_anchor};
     m_release = 1;
     m_band.reset();
     m_touched = QRect();
-    m_overlay.Resize(setup.view.client);
+    m_overlay.Resize(setup.view.canvas);
 }
 
 void CShapeEntry::Press(Qt::MouseButton button)
@@ -47,8 +45,7 @@ bool CShapeEntry::AddVertex(const PolarPoint &vertex)
 {
     if (!IsRunning() || m_release >= EndingRelease)
         return false;
-    const QPoint centre = CanvasCentre(m_setup.view.client);
-    const QPoint pixel = MapToScreen(vertex, m_setup.view.scale, m_setup.view.rotation, centre.x(), centre.y());
+    const QPoint pixel = m_setup.view.ToPixel(vertex);
     // A typed first vertex starts the band where it is: nothing to draw yet.
     if (pixel == m_anchor && m_anchors.size() == 1) {
         m_shape->AddPoint(vertex.angle, vertex.radius);
@@ -134,18 +131,18 @@ QPoint CShapeEntry::BandEnd(QPoint pos) const
         if (const auto placed = PolarSnap(pos, m_setup.view, m_setup.spokes))
             return placed->pixel;
     }
-    return RoundSnap(pos);
+    return m_setup.view.RoundSnap(pos);
 }
 
 QPoint CShapeEntry::Copied(QPoint pixel, int copy, bool mirrored) const
 {
-    const QPoint centre = CanvasCentre(m_setup.view.client);
+    const QPoint centre = m_setup.view.centre;
     if (copy > 0) {
-        const auto onScreen = ToPolar(pixel, m_setup.view.client, 1.0, 0.0);
+        const auto onScreen = m_setup.view.ScreenPolar(pixel);
         if (onScreen) {
             const PolarPoint turned{onScreen->angle + copy * 2 * Pi / m_setup.copies,
                                     onScreen->radius};
-            pixel = MapToScreen(turned, 1.0, 0.0, centre.x(), centre.y());
+            pixel = m_setup.view.ScreenPixel(turned);
         }
     }
     return mirrored ? QPoint(2 * centre.x() - pixel.x(), pixel.y()) : pixel;

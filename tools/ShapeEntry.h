@@ -1,6 +1,5 @@
 #pragma once
 
-#include "drawing/Canvas.h"
 #include "tools/RubberBand.h"
 #include "tools/Snap.h"
 #include "model/ObjectStorage.h"
@@ -43,7 +42,7 @@ public:
     struct Setup
     {
         int type = CPolyStorage::TypeValue;
-        CanvasView view;    // the canvas every point is converted with
+        CViewport view;     // the canvas every point is converted with
         int copies = 1;     // the band shows in each copy around the centre
         bool mirror = false;
         bool polarSnap = false;
@@ -54,7 +53,7 @@ public:
 
     bool IsRunning() const { return m_shape != nullptr; }
 
-    // Positions in client coordinates. A typed first vertex starts an entry
+    // Positions in the canvas's pixels. A typed first vertex starts an entry
     // at its own pixel, not snapped to the grid below.
     void Start(QPoint press, const Setup &setup, bool snapPress = true);
     void Press(Qt::MouseButton button);

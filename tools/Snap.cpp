@@ -1,30 +1,10 @@
 #include "tools/Snap.h"
 
-#include "model/DrawMapping.h"
-
 #include <cmath>
-#include <limits>
 
-int PressSnap(int v)
+std::optional<PlacedVertex> PolarSnap(QPoint pos, const CViewport &view, int spokes)
 {
-    return v - v % GridPitch;
-}
-
-int RoundSnap(int v)
-{
-    const int r = v % GridPitch;
-    if (r > GridPitch / 2) {
-        // Rounding up past the largest int would overflow; stay on the grid below.
-        if (v > std::numeric_limits<int>::max() - GridPitch)
-            return v - r;
-        return v + (GridPitch - r);
-    }
-    return v - r;
-}
-
-std::optional<PlacedVertex> PolarSnap(QPoint pos, const CanvasView &view, int spokes)
-{
-    const auto onScreen = ToPolar(pos, view.client, 1.0, 0.0);
+    const auto onScreen = view.ScreenPolar(pos);
     if (!onScreen || spokes < 1 || view.scale == 0.0 || !std::isfinite(view.scale))
         return std::nullopt;
     const int steps = 4 * spokes; // a whole turn
@@ -37,19 +17,18 @@ std::optional<PlacedVertex> PolarSnap(QPoint pos, const CanvasView &view, int sp
         k += steps;
     const double distance = GridPitch * std::round(onScreen->radius / GridPitch);
 
-    const QPoint centre = CanvasCentre(view.client);
     PlacedVertex placed;
     placed.polar = {k * step - view.rotation, distance / view.scale};
-    placed.pixel = MapToScreen({k * step, distance}, 1.0, 0.0, centre.x(), centre.y());
+    placed.pixel = view.ScreenPixel({k * step, distance});
     return placed;
 }
 
-std::optional<PlacedVertex> PlaceVertex(QPoint pos, const CanvasView &view, bool polarSnap, int spokes)
+std::optional<PlacedVertex> PlaceVertex(QPoint pos, const CViewport &view, bool polarSnap, int spokes)
 {
     if (polarSnap)
         return PolarSnap(pos, view, spokes);
-    const QPoint pixel = RoundSnap(pos);
-    const auto polar = ToPolar(pixel, view.client, view.scale, view.rotation);
+    const QPoint pixel = view.RoundSnap(pos);
+    const auto polar = view.ToPolar(pixel);
     if (!polar)
         return std::nullopt;
     return PlacedVertex{*polar, pixel};

@@ -63,13 +63,14 @@ bool TextsFit(const QList<QWidget *> &controls, const QFont &font)
     return true;
 }
 
-QPushButton *Button(QWidget &window, const QString &text, const QRect &place)
+QPushButton *Button(QWidget &window, const QString &text, const QRect &place, const QString &name)
 {
     // None is the default button: Enter in the Scale field applies the scale only.
     auto *button = new QPushButton(text, &window);
     button->setGeometry(place);
     button->setAutoDefault(false);
     button->setDefault(false);
+    button->setAccessibleName(name);
     return button;
 }
 
@@ -77,15 +78,20 @@ QLabel *Label(QWidget &window, const QString &text, const QRect &place)
 {
     auto *label = new QLabel(text, &window);
     label->setGeometry(place);
-    // Presses on the labels belong to the window: they start shapes.
+    // Presses on the labels belong to the canvas: they start shapes.
     label->setAttribute(Qt::WA_TransparentForMouseEvents);
     return label;
 }
 
 } // namespace
 
-CControlStrip::CControlStrip(QWidget &window)
+CControlStrip::CControlStrip(QWidget *parent)
+    : QWidget(parent)
 {
+    QWidget &window = *this;
+    setAccessibleName(QStringLiteral("Control strip"));
+    setFixedHeight(Height);
+    setMinimumWidth(DluToPixelsX(320));
     auto *frame = new QFrame(&window);
     frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     frame->setGeometry(DluRect(2, 2, 56, 27));
@@ -98,23 +104,29 @@ CControlStrip::CControlStrip(QWidget &window)
     Label(window, QStringLiteral("Background:"), DluRect(63, 5, 42, 8));
     background = new CColourComboBox(&window);
     background->setGeometry(DluRect(106, 2, 51, 12));
+    background->setAccessibleName(QStringLiteral("Background"));
     Label(window, QStringLiteral("Foreground:"), DluRect(63, 19, 39, 8));
     foreground = new CColourComboBox(&window);
     foreground->setGeometry(DluRect(106, 16, 51, 12));
-    backgroundColours = Button(window, QString(), DluRect(158, 2, 17, 12));
-    foregroundColours = Button(window, QString(), DluRect(158, 16, 17, 12));
-    // The bitmap stands in for the buttons' text, which stays their name.
-    backgroundColours->setAccessibleName(QStringLiteral("..."));
-    foregroundColours->setAccessibleName(QStringLiteral("..."));
+    foreground->setAccessibleName(QStringLiteral("Foreground"));
+    // The bitmaps stand in for the buttons' text.
+    backgroundColours = Button(window, QString(), DluRect(158, 2, 17, 12), QStringLiteral("Background colours..."));
+    foregroundColours = Button(window, QString(), DluRect(158, 16, 17, 12), QStringLiteral("Foreground colours..."));
 
     Label(window, QStringLiteral("Scale:"), DluRect(182, 5, 21, 8));
     scaleField = new QLineEdit(&window);
     scaleField->setGeometry(DluRect(182, 14, 26, 13));
-    apply = Button(window, QString(), DluRect(209, 14, 15, 13));
-    clear = Button(window, QStringLiteral("Clear"), DluRect(231, 2, 42, 12));
-    resample = Button(window, QStringLiteral("Resample"), DluRect(231, 16, 42, 12));
-    test = Button(window, QStringLiteral("Test"), DluRect(276, 2, 42, 12));
-    generate = Button(window, QStringLiteral("Generate"), DluRect(276, 16, 42, 12));
+    scaleField->setAccessibleName(QStringLiteral("Scale"));
+    apply = Button(window, QString(), DluRect(209, 14, 15, 13), QStringLiteral("Apply the scale"));
+    clear = Button(window, QStringLiteral("Clear"), DluRect(231, 2, 42, 12), QStringLiteral("Clear"));
+    resample = Button(window, QStringLiteral("Resample"), DluRect(231, 16, 42, 12), QStringLiteral("Resample"));
+    test = Button(window, QStringLiteral("Test"), DluRect(276, 2, 42, 12), QStringLiteral("Test"));
+    generate = Button(window, QStringLiteral("Generate"), DluRect(276, 16, 42, 12), QStringLiteral("Generate"));
+    // Column by column, top to bottom, as the strip reads.
+    const QList<QWidget *> order{polyline, polygon, background, foreground, backgroundColours, foregroundColours,
+                                 scaleField, apply, clear, resample, test, generate};
+    for (int i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 
     const QList<QWidget *> all = window.findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
     QFont font = window.font();

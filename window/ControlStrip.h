@@ -1,19 +1,25 @@
 #pragma once
 
+#include <QWidget>
+
 class CColourComboBox;
 class QLineEdit;
 class QPixmap;
 class QPushButton;
 class QRadioButton;
-class QWidget;
 
-// The controls along the top of the editor window, laid out in dialog units
-// with the largest font whose texts fit: the strip stays 50 pixels high. The
-// window owns them (they are its children) and wires them to its commands.
-struct CControlStrip
+// The controls along the top of the window's client area, laid out in dialog
+// units with the largest font whose texts fit: the strip is 50 pixels high
+// and never narrower than its controls. The window wires them to its
+// commands; the focus moves through them in their visual order.
+class CControlStrip : public QWidget
 {
-    // Creates the controls as children of window.
-    explicit CControlStrip(QWidget &window);
+    Q_OBJECT
+
+public:
+    static constexpr int Height = 50;
+
+    explicit CControlStrip(QWidget *parent);
     // Puts the "go" bitmap on the apply button and the swatches on the two
     // colour buttons, shrunk where they would cover a button's frame.
     void ShowBitmaps(const QPixmap &go, const QPixmap &swatches) const;

@@ -1,32 +1,27 @@
 #include "window/PatternDlg.h"
 
-#include "window/Preview.h"
+#include "commands/NewShapes.h"
+#include "commands/ScaleText.h"
+#include "export/Recovery.h"
 #include "files/RecoveryPrompt.h"
 #include "files/SettingsFile.h"
-#include "commands/ScaleText.h"
-#include "export/DesignReader.h"
-#include "export/Recovery.h"
-#include "model/Copies.h"
 #include "palette/ColourComboBox.h"
 #include "palette/ColourPickerDlg.h"
-#include "platform/DialogSeam.h"
 #include "platform/DialogUnits.h"
-#include "platform/OutputFile.h"
 #include "platform/SettingsStore.h"
 #include "res/Resources.h"
 #include "res/Strings.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
-#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QVBoxLayout>
 
 #include <cmath>
 #include <utility>
@@ -42,16 +37,6 @@ constexpr int ClientWidthDlu = 320;
 constexpr int ClientHeightDlu = 222;
 // The smallest canvas a window keeps below the strip.
 constexpr int SmallestCanvas = 50;
-
-QString AppCaption()
-{
-    return QCoreApplication::applicationName();
-}
-
-void Say(QWidget *parent, QMessageBox::Icon icon, const QString &text)
-{
-    CDialogSeam::Current().Message(parent, icon, AppCaption(), text, QMessageBox::Ok);
-}
 
 QList<std::int32_t> ColourList(const CColourComboBox &list)
 {
@@ -71,34 +56,79 @@ QStringList DroppedFiles(const QMimeData *data)
     return files;
 }
 
+// The menu bar's menus and their commands by name; "-" a separator, and
+// "recent" and "count" the submenus made afresh as each menu opens.
+const std::pair<const char *, QStringList> MenuBar[] = {
+    {"&File", {"new", "open", "recent", "save", "generate", "-", "image", "animation", "print", "-", "quit"}},
+    {"&Edit", {"undo", "redo", "-", "selectAll", "none", "delete", "duplicate", "-", "clear", "-", "selectMode"}},
+    {"&View", {"guides", "-", "test"}},
+    {"&Shape", {"raise", "lower", "top", "bottom", "-", "clockwise", "anticlockwise", "-", "enlarge", "reduce"}},
+    {"&Copies", {"count", "more", "fewer", "mirror", "cycle", "-", "snap"}},
+    {"&Help", {"about"}},
+};
+
+// The names of the selection's commands, in CEditCommands::Actions()'s order after the first two.
+const QStringList SelectionCommands = {"none",  "delete",    "duplicate", "raise",   "lower",   "top",
+                                       "bottom", "clockwise", "anticlockwise", "enlarge", "reduce"};
+
+// The status bar's word for a step done: its name, and the shapes it touched.
+QString StepText(const QString &name, std::size_t shapes)
+{
+    static const QHash<QString, QString> done{
+        {"Add shape", "Added %1"},       {"Delete", "Deleted %1"},         {"Duplicate", "Duplicated %1"},
+        {"Turn", "Turned %1"},           {"Scale", "Scaled %1"},           {"Raise", "Raised %1"},
+        {"Lower", "Lowered %1"},         {"Change colour", "Recoloured %1"}, {"Change kind", "Changed the kind of %1"},
+        {"Move vertex", "Moved a vertex of %1"}, {"Clear", "Cleared %1"},  {"Open design", "Opened a design of %1"},
+        {"Restore design", "Restored a design of %1"}, {"New design", "Started a new design"}};
+    const QString count = shapes == 1 ? QStringLiteral("1 shape") : QStringLiteral("%1 shapes").arg(shapes);
+    return done.value(name, name + QStringLiteral(": %1")).arg(count);
+}
+
 } // namespace
 
 CPatternDlg::CPatternDlg(CRecoveryFile *recovery, QWidget *parent)
-    : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      m_strip(*this), m_recovery(recovery), m_icon(Resources::AppIcon()),
-      m_options(*this, [this] { return IsBusy(); }),
-      m_files(*this, m_document, [this] { return IsBusy(); }),
-      m_edits({*this, m_document, m_selection, m_tools, [this] { return IsBusy(); },
+    : QMainWindow(parent), m_recovery(recovery), m_strip(new CControlStrip(nullptr)),
+      m_canvas(new CCanvasWidget(m_document, m_selection,
+                                 {[this] { return EntrySetup(); },
+                                  [this]() -> std::pair<std::int32_t, std::int32_t> {
+                                      return {m_strip->background->SelectedColour(),
+                                              m_strip->foreground->SelectedColour()};
+                                  },
+                                  [this](std::unique_ptr<CObjectStorage> shape) { EntryEnded(std::move(shape)); }},
+                                 nullptr)),
+      m_status(new CStatusBar(this)), m_commands(*this, [this] { return m_canvas->IsBusy(); }),
+      m_icon(Resources::AppIcon()), m_options(*this, m_commands.BusyRule()),
+      m_files(*this, m_document, m_commands.BusyRule()),
+      m_edits({*this, m_document, m_selection, m_canvas->Tools(), m_commands.BusyRule(),
                [this] { return m_options.Spokes(); },
-               [this](ShapeList shapes, const QString &name) { return AddShapes(std::move(shapes), name); }}),
+               [this](ShapeList shapes, const QString &name) {
+                   return AddWithinLimit(*this, m_document, std::move(shapes), name);
+               }}),
       m_pictures(*this, [this] { return View(); }, [this]() -> const ShapeList & { return Shapes(); },
-                 [this] { return IsBusy(); })
+                 m_commands.BusyRule())
 {
-    setSizeGripEnabled(false);
+    auto *client = new QWidget(this);
+    client->setAccessibleName(QStringLiteral("Client area"));
+    auto *layout = new QVBoxLayout(client);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_strip);
+    layout->addWidget(m_canvas, 1);
+    m_canvas->setMinimumHeight(SmallestCanvas);
+    m_canvas->TakeInputOf(*m_strip);
+    setCentralWidget(client);
+    setStatusBar(m_status);
     setAcceptDrops(true);
-    // The pointer's read-out and an entry's band follow every move.
-    setMouseTracking(true);
-    // A click on the canvas takes the keys from the Scale field, whose own
-    // undo would otherwise keep Ctrl+Z from the design.
-    setFocusPolicy(Qt::ClickFocus);
-    resize(DluToPixelsX(ClientWidthDlu), DluToPixelsY(ClientHeightDlu));
-    // Never narrower than the control strip, so that every control shows.
-    setMinimumSize(DluToPixelsX(ClientWidthDlu), StripHeight + SmallestCanvas);
+    setWindowIcon(m_icon);
+    CreateCommands();
+    CreateMenuBar();
     ConnectControls();
-    CreateActions();
-    OnInitDialog();
-    ConnectDocument();
+    LoadSettings();
+    ConnectStatus();
+    // The client area at start is as it always was; the bars come on top.
+    resize(DluToPixelsX(ClientWidthDlu),
+           DluToPixelsY(ClientHeightDlu) + menuBar()->sizeHint().height() + m_status->sizeHint().height());
+    m_canvas->setFocus();
     if (m_recovery)
         m_recovery->Follow(m_document);
 }
@@ -110,190 +140,198 @@ void CPatternDlg::ConnectControls()
     const auto onClick = [this](QPushButton *button, auto command) {
         connect(button, &QPushButton::clicked, this, command);
     };
-    onClick(m_strip.backgroundColours, &CPatternDlg::OnBackgroundColours);
-    onClick(m_strip.foregroundColours, &CPatternDlg::OnForegroundColours);
-    onClick(m_strip.apply, &CPatternDlg::OnApplyScale);
-    onClick(m_strip.clear, [this] { m_edits.OnClear(); });
-    onClick(m_strip.test, &CPatternDlg::OnTest);
-    onClick(m_strip.generate, [this] { m_files.OnGenerate(); });
-    connect(m_strip.scaleField, &QLineEdit::returnPressed, this, &CPatternDlg::OnApplyScale);
+    onClick(m_strip->backgroundColours, [this] { OpenPicker(*m_strip->background); });
+    onClick(m_strip->foregroundColours, [this] { OpenPicker(*m_strip->foreground); });
+    onClick(m_strip->apply, &CPatternDlg::OnApplyScale);
+    onClick(m_strip->clear, [this] { m_edits.OnClear(); });
+    onClick(m_strip->test, &CPatternDlg::OnTest);
+    onClick(m_strip->generate, [this] { m_files.OnGenerate(); });
+    connect(m_strip->scaleField, &QLineEdit::returnPressed, this, &CPatternDlg::OnApplyScale);
     // With shapes selected, a colour or kind chosen in the strip is theirs.
-    connect(m_strip.background, &QComboBox::activated, this,
+    connect(m_strip->background, &QComboBox::activated, this,
             [this](int index) { m_edits.SetFill(Background().ColourAt(index)); });
-    connect(m_strip.foreground, &QComboBox::activated, this,
+    connect(m_strip->foreground, &QComboBox::activated, this,
             [this](int index) { m_edits.SetPen(Foreground().ColourAt(index)); });
-    connect(m_strip.polygon, &QRadioButton::clicked, this, [this] { m_edits.SetKind(CPolyStorage::TypeValue); });
-    connect(m_strip.polyline, &QRadioButton::clicked, this, [this] { m_edits.SetKind(CLineStorage::TypeValue); });
+    connect(m_strip->polygon, &QRadioButton::clicked, this, [this] { m_edits.SetKind(CPolyStorage::TypeValue); });
+    connect(m_strip->polyline, &QRadioButton::clicked, this, [this] { m_edits.SetKind(CLineStorage::TypeValue); });
     connect(&m_files, &CDocumentManager::RecentChanged, this, [this] { SaveSettings(); });
-    connect(&m_options, &COptions::ViewChanged, this, &CPatternDlg::ViewChanged);
+    connect(&m_options, &COptions::ViewChanged, this, [this] {
+        const CEditorSettings &options = m_options.Values();
+        m_canvas->SetLook(options.scale, options.guides ? m_options.Spokes() : 0);
+    });
     connect(&m_options, &COptions::Changed, this, [this] {
-        TrackPointer(m_pointer); // snapping shows in the read-out
+        m_canvas->UpdateReadout(); // snapping shows in the read-out
         SaveSettings();
     });
 }
 
-void CPatternDlg::ConnectDocument()
+void CPatternDlg::CreateCommands()
 {
-    // The canvas first: the selection's outline is placed by its boxes.
-    const ShapeList &shapes = m_document.Shapes();
-    connect(&m_document, &CDesignDocument::ShapesAppended, this, [this, &shapes](int first) {
-        Repaint(m_canvas.Appended(shapes, static_cast<std::size_t>(first)));
-    });
-    connect(&m_document, &CDesignDocument::ShapesRemoved, this,
-            [this, &shapes](const Places &places) { Repaint(m_canvas.Removed(shapes, places)); });
-    connect(&m_document, &CDesignDocument::ShapesInserted, this,
-            [this, &shapes](const Places &places) { Repaint(m_canvas.Inserted(shapes, places)); });
-    connect(&m_document, &CDesignDocument::ShapesChanged, this,
-            [this, &shapes](const Places &places) { Repaint(m_canvas.Changed(shapes, places)); });
-    connect(&m_document, &CDesignDocument::ShapesMoved, this, [this, &shapes](const Places &from, const Places &to) {
-        Repaint(m_canvas.Moved(shapes, from, to));
-    });
-    connect(&m_document, &CDesignDocument::ShapesReset, this, [this] {
-        m_canvas.Invalidate();
-        Repaint(CanvasRect(size()));
-    });
-    // Queued: by then every part has followed the change.
-    CSelectTool &selector = m_tools.Selector();
-    connect(&m_selection, &CSelection::Changed, &selector, &CSelectTool::SelectionMoved, Qt::QueuedConnection);
-    for (const auto signal : {&CDesignDocument::ShapesChanged, &CDesignDocument::ShapesInserted,
-                              &CDesignDocument::ShapesRemoved})
-        connect(&m_document, signal, &selector, &CSelectTool::SelectionMoved, Qt::QueuedConnection);
-    connect(&m_document, &CDesignDocument::ShapesMoved, &selector, &CSelectTool::SelectionMoved,
-            Qt::QueuedConnection);
-}
-
-void CPatternDlg::Repaint(const QRegion &area)
-{
-    if (!m_animating)
-        update(area);
-}
-
-void CPatternDlg::CreateActions()
-{
-    const auto make = [this](const QString &text, QList<QKeySequence> keys, auto slot) {
-        auto *action = new QAction(text, this);
-        action->setShortcuts(keys);
-        connect(action, &QAction::triggered, this, slot);
-        addAction(action); // the keys work wherever the focus is in the window
-        return action;
-    };
-    m_about = make(Strings::AboutMenu(), {Qt::Key_F1}, [this] { OnSysCommand(AboutCommand); });
-    m_undo = make(QStringLiteral("Undo"), {QKeySequence(Qt::CTRL | Qt::Key_Z)}, &CPatternDlg::OnUndo);
-    m_redo = make(QStringLiteral("Redo"),
-                  {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)},
-                  &CPatternDlg::OnRedo);
-    m_test = make(QStringLiteral("&Test"), {Qt::Key_F5}, &CPatternDlg::OnTest);
+    CCommands &c = m_commands;
+    const QString noSelection = QStringLiteral("Nothing is selected: select shapes first.");
+    c.Make("new", QStringLiteral("&New"), {QKeySequence::New}, [this] { OnNew(); });
+    c.Adopt("open", m_files.OpenAction());
+    c.Adopt("save", m_files.SaveAction());
+    c.Adopt("generate", m_files.GenerateAction());
+    c.Adopt("image", &m_pictures.ExportImageAction());
+    c.Adopt("animation", &m_pictures.ExportAnimationAction());
+    c.Adopt("print", &m_pictures.PrintAction());
+    c.Make("quit", QStringLiteral("&Quit"), {QKeySequence(Qt::CTRL | Qt::Key_Q)}, [this] { close(); });
+    QAction *undo = c.Make("undo", QStringLiteral("&Undo"), {QKeySequence(Qt::CTRL | Qt::Key_Z)},
+                           [this] { OnUndoOrRedo(true); }, QStringLiteral("There is nothing to undo."));
+    QAction *redo = c.Make("redo", QStringLiteral("&Redo"),
+                           {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)},
+                           [this] { OnUndoOrRedo(false); }, QStringLiteral("There is nothing to redo."));
+    c.Adopt("clear", m_edits.ClearAction());
+    const QList<QAction *> &edits = m_edits.Actions();
+    c.Adopt("selectMode", edits[0]);
+    c.Adopt("selectAll", edits[1]);
+    for (int i = 0; i < SelectionCommands.size(); ++i)
+        c.Adopt(SelectionCommands[i], edits[i + 2], noSelection);
+    const QList<QAction *> options = m_options.Actions();
+    c.Adopt("more", options[0], QStringLiteral("24 copies are the most."));
+    c.Adopt("fewer", options[1], QStringLiteral("With 1 copy there are no copies to take away."));
+    c.Adopt("mirror", options[2]);
+    c.Adopt("cycle", options[3]);
+    c.Adopt("guides", options[4]);
+    c.Adopt("snap", options[5]);
+    c.Make("test", QStringLiteral("&Test"), {Qt::Key_F5}, [this] { OnTest(); });
+    c.Make("about", Strings::AboutMenu(), {Qt::Key_F1}, [this] { emit AboutRequested(); });
 
     QUndoStack &stack = m_document.UndoStack();
     const auto follow = [](QAction *action, const QString &verb, const QString &what) {
         action->setText(what.isEmpty() ? verb : verb + u' ' + what);
     };
-    connect(&stack, &QUndoStack::undoTextChanged, m_undo,
-            [this, follow](const QString &what) { follow(m_undo, QStringLiteral("Undo"), what); });
-    connect(&stack, &QUndoStack::redoTextChanged, m_redo,
-            [this, follow](const QString &what) { follow(m_redo, QStringLiteral("Redo"), what); });
-    connect(&stack, &QUndoStack::canUndoChanged, m_undo, &QAction::setEnabled);
-    connect(&stack, &QUndoStack::canRedoChanged, m_redo, &QAction::setEnabled);
-    m_undo->setEnabled(false);
-    m_redo->setEnabled(false);
-    addActions({&m_pictures.ExportImageAction(), &m_pictures.ExportAnimationAction(), &m_pictures.PrintAction()});
+    connect(&stack, &QUndoStack::undoTextChanged, undo,
+            [undo, follow](const QString &what) { follow(undo, QStringLiteral("&Undo"), what); });
+    connect(&stack, &QUndoStack::redoTextChanged, redo,
+            [redo, follow](const QString &what) { follow(redo, QStringLiteral("&Redo"), what); });
+    connect(&stack, &QUndoStack::canUndoChanged, undo, &QAction::setEnabled);
+    connect(&stack, &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
+    undo->setEnabled(false);
+    redo->setEnabled(false);
 }
 
-void CPatternDlg::OnInitDialog()
+void CPatternDlg::CreateMenuBar()
 {
-    setWindowIcon(m_icon);
-
-    const CSettingsStore store;
-    m_strip.background->LoadColours(store, BackgroundSection);
-    m_strip.foreground->LoadColours(store, ForegroundSection);
-    m_strip.background->SelectIndex(0);
-    m_strip.foreground->SelectIndex(0);
-
-    m_animating = false;
-    m_strip.polygon->setChecked(true);
-
-    m_options.Load(store);
-    m_files.Load(store);
-    m_strip.scaleField->setText(FormatScaleField(Scale()));
-
-    m_strip.ShowBitmaps(QPixmap(Resources::GoBitmap()), QPixmap(Resources::SwatchesBitmap()));
-    ViewChanged();
-}
-
-bool CPatternDlg::PolygonChecked() const
-{
-    return m_strip.polygon->isChecked();
-}
-
-bool CPatternDlg::IsBusy() const
-{
-    return m_animating || m_tools.Active().IsBusy();
-}
-
-CanvasView CPatternDlg::View() const
-{
-    const CEditorSettings &options = m_options.Values();
-    return CanvasView{size(), options.scale, 0.0, false, options.guides ? m_options.Spokes() : 0};
-}
-
-void CPatternDlg::ViewChanged()
-{
-    m_canvas.SetView(View());
-    update(CanvasRect(size()));
-    TrackPointer(m_pointer);
-}
-
-void CPatternDlg::TrackPointer(std::optional<QPoint> pos)
-{
-    m_pointer = pos;
-    update(m_readout.Track(pos, View(), m_options.Values().polarSnap, m_options.Spokes()));
+    for (const auto &[title, names] : MenuBar) {
+        QMenu *menu = menuBar()->addMenu(QString::fromLatin1(title));
+        const auto fill = [this, menu, names = names] {
+            menu->clear();
+            for (const QString &name : names) {
+                if (name == QLatin1String("recent"))
+                    menu->addMenu(m_files.RecentMenu(menu));
+                else if (name == QLatin1String("count"))
+                    m_options.AddCountMenu(*menu);
+                else
+                    m_commands.Fill(*menu, {name});
+            }
+        };
+        fill();
+        if (names.contains("recent") || names.contains("count"))
+            connect(menu, &QMenu::aboutToShow, this, fill);
+    }
 }
 
 std::unique_ptr<QMenu> CPatternDlg::CreateMenu()
 {
     auto menu = std::make_unique<QMenu>(this);
-    menu->addAction(m_about);
-    menu->addSeparator();
-    menu->addActions({m_undo, m_redo});
-    menu->addSeparator();
-    menu->addAction(m_files.OpenAction());
+    m_commands.Fill(*menu, {"about", "-", "undo", "redo", "-", "open"});
     menu->addMenu(m_files.RecentMenu(menu.get()));
-    menu->addActions({m_files.SaveAction(), m_files.GenerateAction()});
-    menu->addSeparator();
-    menu->addActions({&m_pictures.ExportImageAction(), &m_pictures.ExportAnimationAction(),
-                      &m_pictures.PrintAction()});
-    menu->addSeparator();
-    menu->addActions({m_edits.ClearAction(), m_test});
-    menu->addSeparator();
+    m_commands.Fill(*menu, {"save", "generate", "-", "image", "animation", "print", "-", "clear", "test", "-"});
     m_edits.AddTo(*menu);
     menu->addSeparator();
     m_options.AddTo(*menu);
     return menu;
 }
 
-void CPatternDlg::OnSysCommand(unsigned id)
+void CPatternDlg::ConnectStatus()
 {
-    if ((id & 0xFFF0) == AboutCommand && !IsBusy())
-        emit AboutRequested();
+    const auto shapes = [this] { m_status->ShowShapes(m_document.Shapes().size(), m_selection.Shapes().size()); };
+    const auto copies = [this] {
+        m_status->ShowCopies(m_options.Values().copies, m_options.Values().mirror);
+        m_status->ShowZoom(m_options.Values().scale);
+    };
+    connect(&m_selection, &CSelection::Changed, this, shapes);
+    connect(m_canvas, &CCanvasWidget::ReadoutChanged, m_status, &CStatusBar::ShowReadout);
+    connect(&m_canvas->Tools(), &CToolManager::ModeChanged, m_status, &CStatusBar::ShowMode);
+    connect(&m_options, &COptions::Changed, this, copies);
+    // Each step counts the shapes it touches as the document tells them.
+    const ShapeList &all = m_document.Shapes();
+    const auto touched = [this](const Places &places) { m_touched += places.size(); };
+    connect(&m_document, &CDesignDocument::ShapesAppended, this,
+            [this, &all](int first) { m_touched += all.size() - static_cast<std::size_t>(first); });
+    for (const auto signal : {&CDesignDocument::ShapesChanged, &CDesignDocument::ShapesInserted,
+                              &CDesignDocument::ShapesRemoved})
+        connect(&m_document, signal, this, touched);
+    connect(&m_document, &CDesignDocument::ShapesMoved, this, touched);
+    connect(&m_document, &CDesignDocument::ShapesReset, this, [this, &all] { m_touched += all.size(); });
+    connect(&m_document.UndoStack(), &QUndoStack::indexChanged, this, [this, shapes] {
+        shapes();
+        StepDone();
+    });
+    connect(&m_files, &CDocumentManager::Written, this, [this](const QString &path) {
+        m_status->ShowResult(QStringLiteral("Saved %1").arg(QFileInfo(path).fileName()));
+    });
+    shapes();
+    copies();
+    m_status->ShowMode(false);
 }
 
-void CPatternDlg::OnUndo()
+void CPatternDlg::StepDone()
 {
-    if (!IsBusy())
-        m_document.UndoStack().undo();
+    const QUndoStack &stack = m_document.UndoStack();
+    if (!m_stepping.isEmpty())
+        m_status->ShowResult(m_stepping + u' ' + (m_stepping == QLatin1String("Undid") ? stack.redoText() : stack.undoText()));
+    else if (m_touched > 0 || stack.undoText() == QLatin1String("New design"))
+        m_status->ShowResult(StepText(stack.undoText(), m_touched));
+    m_touched = 0;
 }
 
-void CPatternDlg::OnRedo()
+void CPatternDlg::LoadSettings()
 {
-    if (!IsBusy())
-        m_document.UndoStack().redo();
+    const CSettingsStore store;
+    m_strip->background->LoadColours(store, BackgroundSection);
+    m_strip->foreground->LoadColours(store, ForegroundSection);
+    m_strip->background->SelectIndex(0);
+    m_strip->foreground->SelectIndex(0);
+    m_strip->polygon->setChecked(true);
+
+    m_options.Load(store);
+    m_files.Load(store);
+    m_strip->scaleField->setText(FormatScaleField(Scale()));
+
+    m_strip->ShowBitmaps(QPixmap(Resources::GoBitmap()), QPixmap(Resources::SwatchesBitmap()));
+    emit m_options.ViewChanged();
+}
+
+bool CPatternDlg::PolygonChecked() const
+{
+    return m_strip->polygon->isChecked();
+}
+
+void CPatternDlg::OnUndoOrRedo(bool undo)
+{
+    QUndoStack &stack = m_document.UndoStack();
+    m_stepping = undo ? QStringLiteral("Undid") : QStringLiteral("Redid");
+    undo ? stack.undo() : stack.redo();
+    m_stepping.clear();
+}
+
+void CPatternDlg::OnNew()
+{
+    if (IsBusy() || !m_files.KeepOrDropChanges(QStringLiteral("Generate it before starting a new design?")))
+        return;
+    m_document.ReplaceAll({}, QStringLiteral("New design"));
+    m_document.MarkUnmodified();
+    m_files.Restored(); // no file
 }
 
 void CPatternDlg::OnApplyScale()
 {
     if (IsBusy())
         return;
-    const std::optional<double> typed = WholeNumber(m_strip.scaleField->text());
+    const std::optional<double> typed = WholeNumber(m_strip->scaleField->text());
     QString refusal;
     if (!typed)
         refusal = QStringLiteral("Please enter a number.");
@@ -306,64 +344,23 @@ void CPatternDlg::OnApplyScale()
         m_options.SetScale(*typed);
     } else {
         Say(this, QMessageBox::Warning, refusal);
-        m_strip.scaleField->setFocus();
-        m_strip.scaleField->selectAll();
+        m_strip->scaleField->setFocus();
+        m_strip->scaleField->selectAll();
     }
-    update();
 }
 
 void CPatternDlg::OnTest()
 {
     if (IsBusy())
         return;
-    // The frames have a view of their own: the canvas keeps the plain view
-    // of the window's size, whatever happens meanwhile.
-    const auto frame = [this](double scale, double rotation) {
-        m_frames.SetView(CanvasView{size(), scale, rotation, true, 0});
-    };
-    // What is painted before the first frame's moment is that frame.
-    const PreviewFrame first = PreviewFrameAt(1);
-    frame(first.scale, first.rotation);
-    m_animating = true;
-    CPreview::Run(m_frameDelay, 0.0, [this, frame](double scale, double rotation) {
-        frame(scale, rotation);
-        // Only the canvas moves: the strip would cost time to repaint unchanged.
-        repaint(CanvasRect(size()));
-    });
-    m_animating = false;
-    m_frames = CCanvasImage();
-    repaint();
+    m_canvas->RunPreview(m_frameDelay);
     RunDeferredClose();
-}
-
-bool CPatternDlg::AddShapes(ShapeList shapes, const QString &name)
-{
-    if (!m_document.CanAdd(shapes.size())) {
-        Say(this, QMessageBox::Warning,
-            QStringLiteral("A design file holds at most 65,535 shapes: the design has %1, and %2 more "
-                           "would not fit. Nothing was added.")
-                .arg(m_document.Shapes().size())
-                .arg(shapes.size()));
-        return false;
-    }
-    m_document.AddShapes(std::move(shapes), name);
-    return true;
 }
 
 void CPatternDlg::OfferRecovery()
 {
     if (m_recovery && ::OfferRecovery(this, *m_recovery, m_document))
         m_files.Restored();
-}
-
-void CPatternDlg::OnBackgroundColours()
-{
-    OpenPicker(*m_strip.background);
-}
-
-void CPatternDlg::OnForegroundColours()
-{
-    OpenPicker(*m_strip.foreground);
 }
 
 void CPatternDlg::OpenPicker(CColourComboBox &combo)
@@ -379,17 +376,13 @@ void CPatternDlg::OpenPicker(CColourComboBox &combo)
 bool CPatternDlg::SaveSettings(bool closing)
 {
     const auto fill = [this](CSettingsStore &store) {
-        m_strip.background->SaveColours(store, BackgroundSection);
-        m_strip.foreground->SaveColours(store, ForegroundSection);
+        m_strip->background->SaveColours(store, BackgroundSection);
+        m_strip->foreground->SaveColours(store, ForegroundSection);
         m_options.Save(store);
         m_files.Save(store);
     };
     return WriteSettings(*this, fill, {BackgroundSection, ForegroundSection, SettingsSection, CDocumentManager::Section()},
                          closing);
-}
-
-void CPatternDlg::reject()
-{
 }
 
 void CPatternDlg::closeEvent(QCloseEvent *event)
@@ -408,7 +401,6 @@ void CPatternDlg::closeEvent(QCloseEvent *event)
     if (m_recovery)
         m_recovery->Close();
     event->accept();
-    done(QDialog::Rejected);
 }
 
 void CPatternDlg::RunDeferredClose()
@@ -417,90 +409,10 @@ void CPatternDlg::RunDeferredClose()
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
-void CPatternDlg::paintEvent(QPaintEvent *event)
-{
-    QPainter painter(this);
-    CCanvasImage &canvas = m_animating ? m_frames : m_canvas;
-    for (const QRect &area : event->region()) {
-        canvas.Paint(painter, area, m_document.Shapes());
-        if (!m_animating) {
-            m_tools.Active().PaintOverlay(painter, area);
-            m_readout.Paint(painter, area);
-        }
-    }
-}
-
-void CPatternDlg::resizeEvent(QResizeEvent *event)
-{
-    // A shape entered or a drag across a resize would mix two centres.
-    m_tools.Active().Interrupt();
-    QDialog::resizeEvent(event);
-    // The centre, the axes and the grid move with the size.
-    ViewChanged();
-}
-
-void CPatternDlg::contextMenuEvent(QContextMenuEvent *event)
-{
-    // Stands in for the system menu: a right click on the control strip, or
-    // on the canvas while no shape is being entered.
-    const bool swallow = std::exchange(m_swallowContextMenu, false);
-    if (swallow || IsBusy())
-        return;
-    CreateMenu()->exec(event->globalPos());
-}
-
-void CPatternDlg::keyPressEvent(QKeyEvent *event)
-{
-    if (m_animating || m_tools.Active().KeyPressed(*event))
-        return;
-    if (!IsBusy())
-        QDialog::keyPressEvent(event);
-}
-
-void CPatternDlg::mousePressEvent(QMouseEvent *event)
-{
-    if (m_animating)
-        return;
-    CAbstractTool &tool = m_tools.Active();
-    const bool wasBusy = tool.IsBusy();
-    tool.MousePressed(*event);
-    // The right press that ends a shape is not also a request for the menu.
-    m_swallowContextMenu = wasBusy && !tool.IsBusy();
-}
-
-void CPatternDlg::mouseReleaseEvent(QMouseEvent *event)
-{
-    m_tools.Active().MouseReleased(*event);
-}
-
-void CPatternDlg::mouseDoubleClickEvent(QMouseEvent *event)
-{
-    m_tools.Active().MouseDoubleClicked(*event);
-}
-
-void CPatternDlg::mouseMoveEvent(QMouseEvent *event)
-{
-    m_tools.Active().MouseMoved(*event);
-    if (!m_animating)
-        TrackPointer(event->position().toPoint());
-}
-
-void CPatternDlg::leaveEvent(QEvent *event)
-{
-    TrackPointer(std::nullopt);
-    QDialog::leaveEvent(event);
-}
-
-const std::vector<QRect> &CPatternDlg::ShapeBounds() const
-{
-    return m_canvas.Bounds(m_document.Shapes());
-}
-
 CShapeEntry::Setup CPatternDlg::EntrySetup() const
 {
     CShapeEntry::Setup setup;
     setup.type = PolygonChecked() ? CPolyStorage::TypeValue : CLineStorage::TypeValue;
-    setup.view = View();
     setup.copies = m_options.Values().copies;
     setup.mirror = m_options.Values().mirror;
     setup.polarSnap = m_options.Values().polarSnap;
@@ -508,27 +420,21 @@ CShapeEntry::Setup CPatternDlg::EntrySetup() const
     return setup;
 }
 
-std::pair<std::int32_t, std::int32_t> CPatternDlg::ShapeColours() const
-{
-    return {m_strip.background->SelectedColour(), m_strip.foreground->SelectedColour()};
-}
-
 void CPatternDlg::EntryEnded(std::unique_ptr<CObjectStorage> shape)
 {
-    if (shape) {
-        const CEditorSettings &options = m_options.Values();
-        ShapeList shapes = MakeCopies(std::move(shape), options.copies, options.mirror);
-        if (options.cycleColours)
-            CycleColours(shapes, ColourList(Background()), Background().SelectedIndex(),
-                         ColourList(Foreground()), Foreground().SelectedIndex());
-        AddShapes(std::move(shapes), QStringLiteral("Add shape"));
-    }
+    if (shape)
+        AddWithCopies(*this, m_document, std::move(shape), m_options.Values(),
+                      {ColourList(Background()), Background().SelectedIndex(), ColourList(Foreground()),
+                       Foreground().SelectedIndex()});
     RunDeferredClose();
 }
 
-void CPatternDlg::OverlayChanged(const QRegion &area)
+void CPatternDlg::contextMenuEvent(QContextMenuEvent *event)
 {
-    update(area);
+    // A right click on the control strip, or on the canvas while no shape
+    // is being entered (the canvas keeps the one that ends a shape).
+    if (!IsBusy())
+        CreateMenu()->exec(event->globalPos());
 }
 
 void CPatternDlg::dragEnterEvent(QDragEnterEvent *event)
@@ -545,29 +451,4 @@ void CPatternDlg::dropEvent(QDropEvent *event)
     event->acceptProposedAction();
     // The question and the messages must not run inside the drag's own loop.
     QMetaObject::invokeMethod(this, [this, files] { m_files.OpenDropped(files); }, Qt::QueuedConnection);
-}
-
-bool CPatternDlg::event(QEvent *event)
-{
-    switch (event->type()) {
-    case QEvent::WindowDeactivate:
-    case QEvent::Hide:
-        m_tools.Active().Interrupt();
-        break;
-    case QEvent::FocusOut:
-        if (static_cast<QFocusEvent *>(event)->reason() == Qt::PopupFocusReason)
-            m_tools.Active().Interrupt();
-        break;
-    case QEvent::ShortcutOverride:
-        // A busy tool has every key first: Escape puts a drag back rather
-        // than clearing the selection.
-        if (m_tools.Active().IsBusy()) {
-            event->accept();
-            return true;
-        }
-        break;
-    default:
-        break;
-    }
-    return QDialog::event(event);
 }
