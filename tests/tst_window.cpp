@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
@@ -61,6 +62,7 @@ private slots:
     }
     void settings();
     void commands();
+    void menusAndStatus();
     void selecting();
     void typing();
     void preview();
@@ -234,6 +236,98 @@ void tst_Window::commands()
     const CAboutDlg box;
     const QList<QLabel *> labels = box.findChildren<QLabel *>();
     QVERIFY(labels[1]->text() == Strings::VersionLine() && !labels[0]->pixmap().isNull());
+}
+
+namespace {
+
+// A menu's items as "text key" (the access key marked by &), "-" for a separator.
+QString Items(QMenu &menu)
+{
+    emit menu.aboutToShow(); // menus made afresh as they open
+    QStringList items;
+    for (QAction *action : menu.actions())
+        items << (action->isSeparator() ? "-" : (action->text() + ' ' + action->shortcut().toString()).trimmed());
+    return items.join(", ");
+}
+
+// The letters after & in every menu and submenu below menu: none twice in one menu.
+bool AccessKeysUnique(QMenu &menu)
+{
+    emit menu.aboutToShow();
+    QSet<QChar> keys;
+    for (QAction *action : menu.actions()) {
+        const QString text = action->text();
+        const int amp = text.indexOf('&');
+        if (action->isSeparator() || text.isEmpty() || QRegularExpression("^\\d+$").match(text).hasMatch())
+            continue; // the copy counts 1 to 24
+        if (amp < 0 || keys.contains(text[amp + 1].toLower()))
+            return false;
+        keys << text[amp + 1].toLower();
+        if (action->menu() && !AccessKeysUnique(*action->menu()))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void tst_Window::menusAndStatus()
+{
+    m_settings->WriteIni("[Settings]\nCopies=3\nMirror=1\n");
+    const Window w = Open();
+    QStringList menus;
+    for (QAction *title : w->menuBar()->actions())
+        menus << title->text() + ": " + Items(*title->menu());
+    QCOMPARE(menus.join('\n'), "&File: &New Ctrl+N, &Open Design... Ctrl+O, Op&en Recent, Sa&ve Ctrl+S, &Generate... Ctrl+Shift+S, -, "
+                               "E&xport Image... Ctrl+Shift+E, Export &Animation..., &Print... Ctrl+P, -, &Quit Ctrl+Q\n"
+                               "&Edit: &Undo Ctrl+Z, &Redo Ctrl+Shift+Z, -, &Select All Ctrl+A, Select &None Esc, &Delete Del, Du&plicate Ctrl+D, -, "
+                               "&Clear... Ctrl+Shift+Del, -, Select S&hapes S\n"
+                               "&View: Polar Gui&des Ctrl+G, -, &Test F5\n"
+                               "&Shape: R&aise PgUp, &Lower PgDown, Raise to &Top Home, Lower to &Bottom End, -, Turn &Clockwise Ctrl+Right, "
+                               "T&urn Anticlockwise Ctrl+Left, -, &Enlarge Ctrl+Shift+Up, &Reduce Ctrl+Shift+Down\n"
+                               "&Copies: Copies Around the Centre: &3, &More Copies Ctrl+Up, &Fewer Copies Ctrl+Down, M&irror Copies Ctrl+M, "
+                               "C&ycle Colours, -, Polar S&napping %\n&Help: A&bout Vortigram... F1");
+    bool unique = AccessKeysUnique(*w->CreateMenu());
+    for (QAction *title : w->menuBar()->actions())
+        unique = unique && AccessKeysUnique(*title->menu());
+    QVERIFY(unique);
+    // Greyed items say why.
+    QCOMPARE(Str(w->Commands().Action("undo")->statusTip(), w->Commands().Action("delete")->statusTip()),
+             "There is nothing to undo. Nothing is selected: select shapes first.");
+    // Every control of the strip and the canvas has a name, and the focus
+    // moves through the strip as it reads.
+    QStringList names, order;
+    for (QWidget *control : w->Strip().findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        if (control->focusPolicy() != Qt::NoFocus)
+            names << control->accessibleName();
+    for (QWidget *at = w->Strip().polyline; order.size() < 13; at = at->nextInFocusChain())
+        if (at->focusPolicy() & Qt::TabFocus)
+            order << (at->accessibleName().isEmpty() ? at->objectName() : at->accessibleName());
+    QCOMPARE(Str(names.contains(""), w->Canvas().accessibleName(), order.join(',')),
+             "0 Canvas Polyline,Polygon,Background,Foreground,Background colours...,Foreground colours...,Scale,"
+             "Apply the scale,Clear,Resample,Test,Generate,Canvas");
+
+    // The status bar as things happen; a click stored about a centre moved on the canvas.
+    const auto status = [&] { return w->Status().Texts().join('|') + '|' + w->Status().currentMessage(); };
+    QStringList seen{status()};
+    w->Canvas().SetCentre({300, 100}); // (300, 150) in the client area
+    Draw(*w, {{300, 100}, {350, 150}});
+    seen << status() + ' ' + Str(w->Shapes()[0]->Points()[0].angle, w->Shapes()[0]->Points()[0].radius, w->Shapes()[0]->Points()[1].angle);
+    QTest::mouseMove(&w->Canvas(), QPoint(300, 50) - Strip);
+    w->Commands().Action("selectAll")->trigger();
+    seen << status();
+    w->Commands().Action("delete")->trigger();
+    w->Options().SetScale(2.5);
+    seen << status();
+    w->Commands().Action("undo")->trigger();
+    m_seam->files = {File("s.jvf")};
+    w->Files().OnSave();
+    seen << status();
+    QCOMPARE(seen.join('\n'), "|Drawing|0 shapes|Copies: 3, mirrored|Zoom 100%|\n"
+                               "|Drawing|6 shapes|Copies: 3, mirrored|Zoom 100%|Added 6 shapes 0 50 1.570796327\n"
+                               "r 100.0  a 0.0\u00B0|Selecting|6 shapes, 6 selected|Copies: 3, mirrored|Zoom 100%|Added 6 shapes\n"
+                               "r 40.0  a 0.0\u00B0|Selecting|0 shapes|Copies: 3, mirrored|Zoom 250%|Deleted 6 shapes\n"
+                               "r 40.0  a 0.0\u00B0|Selecting|6 shapes, 6 selected|Copies: 3, mirrored|Zoom 250%|Saved s.jvf");
 }
 
 void tst_Window::selecting()

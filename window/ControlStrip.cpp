@@ -100,6 +100,8 @@ CControlStrip::CControlStrip(QWidget *parent)
     polyline->setGeometry(DluRect(7, 6, 39, 8));
     polygon = new QRadioButton(QStringLiteral("Polygon"), &window);
     polygon->setGeometry(DluRect(7, 18, 39, 8));
+    polyline->setAccessibleName(polyline->text());
+    polygon->setAccessibleName(polygon->text());
 
     Label(window, QStringLiteral("Background:"), DluRect(63, 5, 42, 8));
     background = new CColourComboBox(&window);
