@@ -44,9 +44,9 @@ const char Options[] =
     "  --info FILE           print a design's shapes, vertices and largest radius\n"
     "  -h, --help            print this help\n"
     "  -v, --version         print the version\n"
-    "\nIn the editor a right click opens the menu: every command with its key, among\n"
-    "them S to select shapes and change them, Save (Ctrl+S), Export Image and Print.\n"
-    "man vortigram describes them all.\n"
+    "\nIn the editor the menu bar (and a right click) holds every command with its\n"
+    "key, among them Ctrl+N new, Ctrl+S save, Ctrl+P print, Ctrl+Q quit, S to select\n"
+    "shapes and % polar snapping. man vortigram describes them all.\n"
     "\nQt's own options (-style S, -platform P, -reverse ...) apply to the editor;\n"
     "the other commands ignore them.\n"
     "Exit status: 0 done, 1 a file that cannot be read or written, 2 wrong arguments.\n";
