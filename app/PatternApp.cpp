@@ -1,11 +1,11 @@
 #include "app/PatternApp.h"
 
 #include "app/AboutDlg.h"
-#include "editor/PatternDlg.h"
+#include "window/PatternDlg.h"
 #include "export/Recovery.h"
 #include "platform/SettingsStore.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 
 void CPatternApp::InitInstance(const QString &file)
 {
@@ -21,5 +21,5 @@ void CPatternApp::InitInstance(const QString &file)
     dialog.OfferRecovery();
     if (!file.isEmpty())
         dialog.Files().Open(file);
-    dialog.exec(); // however it ended, the program ends with it
+    QApplication::exec(); // the program ends with the window
 }

@@ -3,7 +3,7 @@
 #include <QString>
 
 // The application: fixes where the settings live, runs the editor window
-// modally and ends the program when it ends.
+// and ends the program when it closes.
 class CPatternApp
 {
 public:

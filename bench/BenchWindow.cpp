@@ -10,10 +10,35 @@
 
 #include <ctime>
 
-void CCountingDlg::paintEvent(QPaintEvent *event)
+CPaintWatch::CPaintWatch(QWidget &widget, std::function<void()> before, std::function<void()> after)
+    : QObject(&widget), m_before(std::move(before)), m_after(std::move(after))
 {
-    CPatternDlg::paintEvent(event);
-    ++paints;
+    widget.installEventFilter(this);
+}
+
+bool CPaintWatch::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::Paint)
+        return false;
+    m_before();
+    watched->event(event);
+    m_after();
+    return true;
+}
+
+CCountingDlg::CCountingDlg(CRecoveryFile *recovery)
+    : CPatternDlg(recovery), m_watch(Canvas(), [] {}, [this] { ++paints; })
+{
+}
+
+void ResizeClient(CPatternDlg &window, QSize client)
+{
+    window.resize(client + window.size() - window.ClientArea().size());
+}
+
+QPoint OnCanvas(QPoint client)
+{
+    return client - QPoint(0, CControlStrip::Height);
 }
 
 bool UntilPainted(CCountingDlg &window, int before)
@@ -48,13 +73,13 @@ std::unique_ptr<CCountingDlg> OpenWindow(benchmark::State &state, ShapeList shap
 {
     auto window = std::make_unique<CCountingDlg>(recovery);
     window->Document().AddShapes(std::move(shapes));
-    window->resize(BenchClient);
+    ResizeClient(*window, BenchClient);
     window->show();
-    if (!QTest::qWaitForWindowExposed(window.get()) || window->size() != BenchClient) {
+    if (!QTest::qWaitForWindowExposed(window.get()) || window->ClientArea().size() != BenchClient) {
         state.SkipWithError("the window did not appear at its size");
         return nullptr;
     }
-    window->repaint(); // the canvas image of the whole design, made once
+    window->Canvas().repaint(); // the canvas image of the whole design, made once
     Settle();
     if (recovery)
         recovery->Flush();
@@ -69,7 +94,8 @@ std::unique_ptr<CCountingDlg> OpenWindow(benchmark::State &state, int shapes,
 
 void Move(CCountingDlg &window, QPoint pos, Qt::MouseButtons buttons)
 {
-    QMouseEvent move(QEvent::MouseMove, pos, window.mapToGlobal(pos), Qt::NoButton, buttons,
+    QWidget &canvas = window.Canvas();
+    QMouseEvent move(QEvent::MouseMove, OnCanvas(pos), canvas.mapToGlobal(OnCanvas(pos)), Qt::NoButton, buttons,
                      Qt::NoModifier);
-    QCoreApplication::sendEvent(&window, &move);
+    QCoreApplication::sendEvent(&canvas, &move);
 }

@@ -1,24 +1,44 @@
 #pragma once
 
-#include "editor/PatternDlg.h"
+#include "window/PatternDlg.h"
 #include "model/ObjectStorage.h"
 
 #include <benchmark/benchmark.h>
 
+#include <functional>
 #include <memory>
 
 class CRecoveryFile;
 
-// The editor window, counting its paints.
+// Calls before() and after() around each paint of a widget.
+class CPaintWatch : public QObject
+{
+public:
+    CPaintWatch(QWidget &widget, std::function<void()> before, std::function<void()> after);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    std::function<void()> m_before;
+    std::function<void()> m_after;
+};
+
+// The editor window, counting its canvas's paints.
 class CCountingDlg : public CPatternDlg
 {
 public:
-    using CPatternDlg::CPatternDlg;
+    explicit CCountingDlg(CRecoveryFile *recovery = nullptr);
     int paints = 0;
 
-protected:
-    void paintEvent(QPaintEvent *event) override;
+private:
+    CPaintWatch m_watch;
 };
+
+// Resizes the window so that its client area has this size.
+void ResizeClient(CPatternDlg &window, QSize client);
+// A point of the client area on the canvas, below the strip.
+QPoint OnCanvas(QPoint client);
 
 // Runs the event loop until the window has painted once more than before;
 // false when no paint came within a second.
@@ -38,5 +58,5 @@ std::unique_ptr<CCountingDlg> OpenWindow(benchmark::State &state, int shapes,
 std::unique_ptr<CCountingDlg> OpenWindow(benchmark::State &state, ShapeList shapes,
                                          CRecoveryFile *recovery = nullptr);
 
-// A pointer move over the window, with these buttons held.
+// A pointer move over the window's client area, with these buttons held.
 void Move(CCountingDlg &window, QPoint pos, Qt::MouseButtons buttons = Qt::NoButton);

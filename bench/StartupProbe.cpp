@@ -1,7 +1,7 @@
 // Starts as the program does (settings, recovery copy, the editor window)
 // and prints the steady-clock time, in nanoseconds, at which the window's
 // first frame has been painted; then ends without saving anything.
-#include "editor/PatternDlg.h"
+#include "window/PatternDlg.h"
 #include "export/Recovery.h"
 #include "platform/SettingsStore.h"
 
@@ -19,17 +19,19 @@ public:
     using CPatternDlg::CPatternDlg;
 
 protected:
-    void paintEvent(QPaintEvent *event) override
+    // The canvas's first paint, once it is done.
+    bool eventFilter(QObject *watched, QEvent *event) override
     {
-        CPatternDlg::paintEvent(event);
-        if (m_reported)
-            return;
+        if (event->type() != QEvent::Paint || m_reported)
+            return false;
+        watched->event(event);
         m_reported = true;
         const auto now = std::chrono::steady_clock::now().time_since_epoch();
         std::printf("%lld\n", static_cast<long long>(
                                   std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
         std::fflush(stdout);
-        QMetaObject::invokeMethod(this, [this] { done(QDialog::Accepted); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [] { QApplication::quit(); }, Qt::QueuedConnection);
+        return true;
     }
 
 private:
@@ -44,9 +46,10 @@ int main(int argc, char *argv[])
     QCoreApplication::setOrganizationName(CSettingsStore::Organisation);
     CRecoveryFile recovery;
     CFirstFrameDlg dialog(&recovery);
+    dialog.Canvas().installEventFilter(&dialog);
     dialog.show();
     dialog.OfferRecovery();
-    dialog.exec();
+    QApplication::exec();
     recovery.Close();
     return 0;
 }

@@ -1,8 +1,9 @@
 // The Test preview at its real frame period, on a large window.
 #include "bench/BenchDesign.h"
 
-#include "editor/PatternDlg.h"
-#include "editor/Preview.h"
+#include "bench/BenchWindow.h"
+#include "window/PatternDlg.h"
+#include "window/Preview.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -25,6 +26,23 @@ constexpr double FramePeriodMs = static_cast<double>(PreviewFrameDelay.count());
 class CTimedPatternDlg : public CPatternDlg
 {
 public:
+    CTimedPatternDlg()
+        : m_watch(
+              Canvas(),
+              [this] {
+                  m_start = clock.nsecsElapsed();
+                  // The preview grows the scale by 0.004 a frame from 0.1 (PreviewFrameAt).
+                  m_frame = IsAnimating()
+                                ? static_cast<int>(std::lround((FrameView().viewport.scale - PreviewFrameAt(0).scale) /
+                                                               (PreviewFrameAt(1).scale - PreviewFrameAt(0).scale)))
+                                : 0;
+              },
+              [this] {
+                  paints.push_back({static_cast<double>(m_start) / 1e6,
+                                    static_cast<double>(clock.nsecsElapsed() - m_start) / 1e6, m_frame});
+              })
+    {
+    }
     struct Paint
     {
         double startMs;
@@ -34,27 +52,19 @@ public:
     QElapsedTimer clock;
     std::vector<Paint> paints;
 
-protected:
-    void paintEvent(QPaintEvent *event) override
-    {
-        const qint64 start = clock.nsecsElapsed();
-        // The preview grows the scale by 0.004 a frame from 0.1 (PreviewFrameAt).
-        const int frame = IsAnimating() ? static_cast<int>(std::lround((FrameView().scale - PreviewFrameAt(0).scale) /
-                                                                      (PreviewFrameAt(1).scale - PreviewFrameAt(0).scale)))
-                                        : 0;
-        CPatternDlg::paintEvent(event);
-        paints.push_back({static_cast<double>(start) / 1e6,
-                          static_cast<double>(clock.nsecsElapsed() - start) / 1e6, frame});
-    }
+private:
+    qint64 m_start = 0;
+    int m_frame = 0;
+    CPaintWatch m_watch;
 };
 
 void TestAnimation(benchmark::State &state, QSize client)
 {
     CTimedPatternDlg window;
     window.Document().AddShapes(MakeBenchDesign(SmallDesign));
-    window.resize(client);
+    ResizeClient(window, client);
     window.show();
-    if (!QTest::qWaitForWindowExposed(&window) || window.size() != client) {
+    if (!QTest::qWaitForWindowExposed(&window) || window.ClientArea().size() != client) {
         state.SkipWithError("the window did not appear at its size");
         return;
     }

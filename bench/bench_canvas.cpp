@@ -3,7 +3,7 @@
 // the 1,000-shape one.
 #include "bench/BenchDesign.h"
 
-#include "editor/Canvas.h"
+#include "drawing/Canvas.h"
 #include "model/DrawMapping.h"
 
 #include <QImage>
@@ -18,9 +18,17 @@
 
 namespace {
 
+// The canvas of a window of BenchClient's client area, below the strip.
+constexpr QSize BenchCanvas = BenchClient - QSize(0, FrameTop);
+
 QImage BenchImage()
 {
-    return QImage(BenchClient, QImage::Format_RGB32);
+    return FrameImage(BenchCanvas, QImage::Format_RGB32);
+}
+
+CanvasView BenchView(double scale, double rotation = 0.0, bool animating = false)
+{
+    return {CViewport::Centred(BenchCanvas, scale, rotation, animating)};
 }
 
 void BM_BareFill(benchmark::State &state)
@@ -43,7 +51,7 @@ void DirectPainting(benchmark::State &state, bool clipped, double scale = 1.0,
                     double rotation = 0.0)
 {
     const ShapeList shapes = MakeBenchDesign(SmallDesign);
-    const QPoint centre = CanvasCentre(BenchClient);
+    const QPoint centre = CanvasCentre(BenchCanvas) + QPoint(0, FrameTop);
     struct Ready
     {
         std::vector<QPoint> points;
@@ -67,7 +75,7 @@ void DirectPainting(benchmark::State &state, bool clipped, double scale = 1.0,
         QPainter painter(&image);
         painter.fillRect(image.rect(), Qt::white);
         if (clipped)
-            painter.setClipRect(CanvasRect(BenchClient));
+            painter.setClipRect(QRect(QPoint(0, FrameTop), BenchCanvas));
         for (const Ready &r : ready) {
             painter.setPen(QPen(r.pen, 0));
             if (r.polygon) {
@@ -99,7 +107,7 @@ void PaintCanvasAt(benchmark::State &state, const CanvasView &view)
     const ShapeList shapes = MakeBenchDesign(SmallDesign);
     QImage image = BenchImage();
     for (auto _ : state) {
-        QPainter painter(&image);
+        CFramePainter painter(&image);
         PaintCanvas(painter, view, shapes);
         painter.end();
         benchmark::DoNotOptimize(image.constBits());
@@ -110,10 +118,10 @@ void PaintCanvasAt(benchmark::State &state, const CanvasView &view)
 void BM_PaintCanvasNoShapes(benchmark::State &state)
 {
     const ShapeList none;
-    const CanvasView view{BenchClient, 1.0, 0.0, false};
+    const CanvasView view = BenchView(1.0);
     QImage image = BenchImage();
     for (auto _ : state) {
-        QPainter painter(&image);
+        CFramePainter painter(&image);
         PaintCanvas(painter, view, none);
         painter.end();
         benchmark::DoNotOptimize(image.constBits());
@@ -123,7 +131,7 @@ BENCHMARK(BM_PaintCanvasNoShapes)->Unit(benchmark::kMillisecond)->Apply(Repeated
 
 void BM_PaintCanvas(benchmark::State &state)
 {
-    PaintCanvasAt(state, CanvasView{BenchClient, 1.0, 0.0, false});
+    PaintCanvasAt(state, BenchView(1.0));
 }
 BENCHMARK(BM_PaintCanvas)->Unit(benchmark::kMillisecond)->Apply(Repeated);
 
@@ -133,7 +141,7 @@ BENCHMARK(BM_PaintCanvas)->Unit(benchmark::kMillisecond)->Apply(Repeated);
 void BM_PaintCanvasInParallel(benchmark::State &state)
 {
     const ShapeList shapes = MakeBenchDesign(SmallDesign);
-    const CanvasView view{BenchClient, 1.0, 0.0, false};
+    const CanvasView view = BenchView(1.0);
     QImage image = BenchImage();
     for (auto _ : state) {
         PaintCanvasInParallel(image, view, shapes);
@@ -156,7 +164,7 @@ BENCHMARK(BM_LastFrameDirect)->Unit(benchmark::kMillisecond)->Apply(Repeated);
 
 void BM_LastFramePaintCanvas(benchmark::State &state)
 {
-    PaintCanvasAt(state, CanvasView{BenchClient, LastFrameScale, LastFrameRotation, true});
+    PaintCanvasAt(state, BenchView(LastFrameScale, LastFrameRotation, true));
 }
 BENCHMARK(BM_LastFramePaintCanvas)->Unit(benchmark::kMillisecond)->Apply(Repeated);
 
@@ -169,7 +177,7 @@ namespace {
 void BM_PaintCanvasFarVertices(benchmark::State &state)
 {
     PaintCanvasAt(state,
-                  CanvasView{BenchClient, static_cast<double>(state.range(0)), 0.0, false});
+                  BenchView(static_cast<double>(state.range(0))));
 }
 BENCHMARK(BM_PaintCanvasFarVertices)->Arg(10)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Apply(Repeated);
 

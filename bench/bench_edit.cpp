@@ -6,7 +6,7 @@
 #include "bench/BenchWindow.h"
 #include "bench/GoalReport.h"
 
-#include "editor/Picking.h"
+#include "tools/Picking.h"
 #include "palette/ColourComboBox.h"
 
 #include <QMouseEvent>
@@ -69,13 +69,12 @@ std::unique_ptr<CCountingDlg> Selecting(benchmark::State &state, int shapes, int
 // tenth of the canvas.
 int TenthOfTheCanvas(CCountingDlg &window, int first)
 {
-    const CanvasView view = window.View();
-    const double tenth = CanvasRect(view.client).width() * CanvasRect(view.client).height() / 10.0;
+    const CViewport &view = window.Canvas().Viewport();
+    const double tenth = view.canvas.width() * view.canvas.height() / 10.0;
     int best = first;
     double nearest = 1e300;
-    const QPoint centre = CanvasCentre(view.client);
     for (int i = first; i < first + 100; ++i) {
-        const QRect box = window.Shapes()[static_cast<std::size_t>(i)]->DrawnBounds(view.scale, 0, centre.x(), centre.y());
+        const QRect box = window.Shapes()[static_cast<std::size_t>(i)]->DrawnBounds(view.scale, 0, view.centre.x(), view.centre.y());
         const double off = std::abs(box.width() * box.height() - tenth);
         if (off < nearest) {
             nearest = off;
@@ -174,12 +173,13 @@ void BM_EditDragTop(benchmark::State &state)
     auto window = Selecting(state, LargeDesign, Top);
     if (!window)
         return;
-    const QPoint handle = DrawnPoints(*window->Shapes()[Top], window->View())[0];
-    QTest::mousePress(window.get(), Qt::LeftButton, {}, handle);
+    // In the client area, as Move() takes it.
+    const QPoint handle = DrawnPoints(*window->Shapes()[Top], window->Canvas().Viewport())[0] - OnCanvas({});
+    QTest::mousePress(&window->Canvas(), Qt::LeftButton, {}, OnCanvas(handle));
     bool swing = false;
     TimeEach(state, *window, [&] { Move(*window, handle + ((swing = !swing) ? QPoint(20, 20) : QPoint(-20, 10)), Qt::LeftButton); },
              [] {});
-    QTest::mouseRelease(window.get(), Qt::LeftButton, {}, handle);
+    QTest::mouseRelease(&window->Canvas(), Qt::LeftButton, {}, OnCanvas(handle));
 }
 
 // The click that picks a shape: near the centre, where the top shape lies,
@@ -192,9 +192,9 @@ void PickClick(benchmark::State &state, int shapes, bool beyondStars)
     if (!window)
         return;
     window->Tools().SetSelecting(true);
-    const QPoint at = CanvasCentre(window->View().client) + (beyondStars ? QPoint(470, 0) : QPoint(37, 23));
+    const QPoint at = window->Canvas().Viewport().centre - OnCanvas({}) + (beyondStars ? QPoint(470, 0) : QPoint(37, 23));
     int picked = -1;
-    TimeEach(state, *window, [&] { QTest::mouseClick(window.get(), Qt::LeftButton, {}, at); },
+    TimeEach(state, *window, [&] { QTest::mouseClick(&window->Canvas(), Qt::LeftButton, {}, OnCanvas(at)); },
              [&] {
                  picked = window->Selection().IsEmpty() ? -1 : window->Selection().Shapes().first();
                  window->Selection().Clear();

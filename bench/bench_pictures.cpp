@@ -4,9 +4,8 @@
 #include "bench/BenchDesign.h"
 #include "bench/GoalReport.h"
 
-#include "editor/Animation.h"
-#include "editor/Canvas.h"
-#include "editor/Preview.h"
+#include "drawing/Animation.h"
+#include "drawing/Canvas.h"
 #include "export/DesignFile.h"
 
 #include <QFileInfo>
@@ -102,7 +101,7 @@ void BM_AnimatePeakMemory(benchmark::State &state)
     const QString design = dir.filePath(QStringLiteral("bench.jvf"));
     ExportDesign(design, MakeBenchDesign(SmallDesign));
     const QStringList large{QStringLiteral("--size"), QStringLiteral("1920x1080")};
-    const double frameBytes = 1920.0 * (1080 + StripHeight) * 4;
+    const double frameBytes = 1920.0 * (1080 + FrameTop) * 4;
     for (auto _ : state) {
         const double render = PeakOfProgram(QStringList{"--render", design, "-o", dir.filePath("one.png")} + large);
         const double gif = PeakOfProgram(QStringList{"--animate", design, "-o", dir.filePath("a.gif")} + large);

@@ -4,7 +4,7 @@
 #include "bench/BenchDesign.h"
 #include "bench/BenchWindow.h"
 
-#include "editor/PatternDlg.h"
+#include "window/PatternDlg.h"
 #include "export/Recovery.h"
 
 #include <QCoreApplication>
@@ -30,7 +30,7 @@ void BandMove(benchmark::State &state, int shapes, QPoint anchor, QPoint end)
     const auto window = OpenWindow(state, shapes);
     if (!window)
         return;
-    QTest::mousePress(window.get(), Qt::LeftButton, {}, anchor);
+    QTest::mousePress(&window->Canvas(), Qt::LeftButton, {}, OnCanvas(anchor));
     Move(*window, end);
     Settle();
 
@@ -46,7 +46,7 @@ void BandMove(benchmark::State &state, int shapes, QPoint anchor, QPoint end)
     }
     if (!window->IsBusy())
         state.SkipWithError("the entry ended during the moves");
-    QTest::mouseClick(window.get(), Qt::RightButton, {}, end);
+    QTest::mouseClick(&window->Canvas(), Qt::RightButton, {}, OnCanvas(end));
 }
 
 // A band of about 250 pixels, as between two vertices of a small shape.
@@ -107,7 +107,7 @@ void FinishShape(benchmark::State &state, int shapes, int copies, bool mirror, b
     double ownSeconds = 0.0;
     for (auto _ : state) {
         for (const QPoint &vertex : vertices)
-            QTest::mouseClick(window.get(), Qt::LeftButton, {}, vertex);
+            QTest::mouseClick(&window->Canvas(), Qt::LeftButton, {}, OnCanvas(vertex));
         Move(*window, vertices[0]);
         Settle();
         if (recovery)
@@ -116,7 +116,7 @@ void FinishShape(benchmark::State &state, int shapes, int copies, bool mirror, b
         const int before = window->paints;
         const double ownStart = ThreadSeconds();
         const auto start = std::chrono::steady_clock::now();
-        QTest::mouseClick(window.get(), Qt::RightButton, {}, vertices[0]);
+        QTest::mouseClick(&window->Canvas(), Qt::RightButton, {}, OnCanvas(vertices[0]));
         const bool painted = UntilPainted(*window, before);
         const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
         ownSeconds += ThreadSeconds() - ownStart;

@@ -5,7 +5,7 @@
 // The program's string table.
 namespace Strings {
 
-inline QString AboutMenu() { return QStringLiteral("&About Vortigram..."); } // 101
+inline QString AboutMenu() { return QStringLiteral("A&bout Vortigram..."); } // 101
 inline QString ClearQuestion() { return QStringLiteral("Clear all drawn items, Are you sure?"); } // 102
 
 inline QString VersionLine() { return QStringLiteral("Vortigram Version 1.0"); }

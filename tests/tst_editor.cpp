@@ -2,10 +2,10 @@
 // paint draws, the layered, parallel and rendered paints against a whole one,
 // the vertices clicks give, the band in every copy, and random input.
 #include "app/CommandLine.h"
-#include "editor/CanvasImage.h"
-#include "editor/Picking.h"
-#include "editor/PolarInput.h"
-#include "editor/ShapeEntry.h"
+#include "drawing/CanvasImage.h"
+#include "tools/Picking.h"
+#include "tools/PolarInput.h"
+#include "tools/ShapeEntry.h"
 #include "export/DesignFile.h"
 #include "model/Copies.h"
 #include "model/ShapeEdits.h"
@@ -37,7 +37,7 @@ private:
     void OverlayChanged(const QRegion &area) override { m_changed |= area.boundingRect(); }
     std::pair<std::int32_t, std::int32_t> ShapeColours() const override { return m_colours; }
     void ShapeFinished(std::unique_ptr<CObjectStorage> shape) override { if (shape) m_done.push_back(std::move(shape)); }
-    CShapeEntry::Setup Setup(double scale = 1) const { return {1, {QSize(400, 300), scale}}; } // centre (200, 175)
+    CShapeEntry::Setup Setup(double scale = 1) const; // centre (200, 175)
 
     CShapeEntry m_entry{*this};
     QRect m_changed;
@@ -47,12 +47,35 @@ private:
 
 namespace {
 
+// Pixels below are the window's client area: the canvas lies below the strip.
+const QPoint Strip(0, 50);
+
+// The view of a window whose client area has this size.
+CViewport Window(QSize client, double scale = 1, double rotation = 0, bool animating = false, QPoint pan = {})
+{
+    CViewport view = CViewport::Centred(client - QSize(0, 50), scale, rotation, animating);
+    view.gridOrigin = -Strip;
+    view.centre += pan;
+    return view;
+}
+
+// The client area as the window paints it: the strip's rows left alone.
 QImage Paint(const CanvasView &view, const ShapeList &shapes)
 {
-    QImage image(view.client, QImage::Format_RGB32);
+    QImage image(view.viewport.canvas + QSize(0, 50), QImage::Format_RGB32);
     image.fill(qRgb(1, 2, 3)); // what painting leaves alone
-    QPainter painter(&image);
+    CFramePainter painter(&image);
     PaintCanvas(painter, view, shapes);
+    return image;
+}
+
+QImage Shown(CCanvasImage &canvas, const ShapeList &shapes)
+{
+    QImage image(canvas.View().viewport.canvas + QSize(0, 50), QImage::Format_RGB32);
+    image.fill(qRgb(1, 2, 3));
+    QPainter painter(&image);
+    painter.translate(Strip);
+    canvas.Paint(painter, canvas.View().viewport.CanvasRect(), shapes);
     return image;
 }
 
@@ -78,17 +101,25 @@ ShapeList Design()
 
 } // namespace
 
+CShapeEntry::Setup tst_Editor::Setup(double scale) const
+{
+    return {1, Window({400, 300}, scale)};
+}
+
 void tst_Editor::toPolar()
 {
-    const struct { QSize client; QPoint at; double scale, rotation; const char *polar; } rows[] = {
+    // The viewport's mapping, centred, zoomed, turned and with the centre moved.
+    const struct { QSize client; QPoint at; double scale, rotation; const char *polar; QPoint pan = {}; } rows[] = {
         {{400, 300}, {230, 135}, 1, 0, "0.643501108793 50"}, {{400, 300}, {230, 135}, 2, 0, "0.643501108793 25"},
         {{400, 300}, {200, 195}, 1, 0, "3.141592654 20"}, {{400, 300}, {170, 215}, 1, 0, "3.78509376279 50"},
         {{400, 300}, {210, 175}, 1, 0, "1.570796327 10"}, {{400, 300}, {190, 175}, 1, 0, "-1.570796327 10"},
         {{400, 300}, {200, 165}, 1, 0.5, "-0.5 10"}, {{401, 51}, {200, 40}, 1, 0, "0 10"},
         {{481, 361}, {240, 215}, 1, 0, "3.141592654 10"}, {{400, 300}, {230, 135}, 0, 0, "none"},
-        {{400, 300}, {230, 135}, 1e-320, 0, "none"}};
+        {{400, 300}, {230, 135}, 1e-320, 0, "none"}, {{400, 300}, {260, 135}, 1, 0, "0.643501108793 50", {30, 0}},
+        {{400, 300}, {230, 95}, 2, 0, "0.643501108793 25", {0, -40}}, {{400, 300}, {200, 175}, 1, 0, "3.9269908174 28.2842712475", {20, -20}}};
     for (const auto &r : rows) {
-        const auto p = ToPolar(r.at, r.client, r.scale, r.rotation);
+        const CViewport view = Window(r.client, r.scale, r.rotation, false, r.pan);
+        const auto p = view.ToPolar(r.at - Strip);
         QCOMPARE(p ? Str(p->angle, p->radius) : "none", r.polar);
     }
 }
@@ -96,7 +127,7 @@ void tst_Editor::toPolar()
 void tst_Editor::paint()
 {
     // Dots from (0, 50) every 10 pixels, a border, dash-dot axes through (200, 175).
-    const QImage empty = Paint({{400, 300}}, {});
+    const QImage empty = Paint({Window({400, 300})}, {});
     QCOMPARE(Pixels(empty, "10,50 390,290 130,170 135,170 131,171 0,55 399,55 5,50 5,299"), "gggwwkkkk");
     int axes = 0, stray = 0;
     for (int i = 1; i < 399; ++i)
@@ -108,20 +139,20 @@ void tst_Editor::paint()
     // Shapes in order with the dots over them, clipped to the canvas; guides
     // over the axes and under the shapes; the preview shows neither, nor dots.
     const ShapeList shapes = Design();
-    const QImage image = Paint({{400, 300}}, shapes);
+    const QImage image = Paint({Window({400, 300})}, shapes);
     QCOMPARE(Pixels(image, "205,178 210,180 200,105 190,55"), "bgkr");
-    QCOMPARE(image.copy(0, 0, 400, 50), Paint({{400, 300}}, {}).copy(0, 0, 400, 50));
-    QCOMPARE(Pixels(Paint({{400, 300}, 1, 0, false, 4}, shapes), "200,275 100,175 150,175"), "uub");
-    QCOMPARE(Pixels(Paint({{400, 300}, 1, 0, true, 4}, shapes), "205,178 140,60 200,275 0,55"), "bwwk");
+    QCOMPARE(image.copy(0, 0, 400, 50), Paint({Window({400, 300})}, {}).copy(0, 0, 400, 50));
+    QCOMPARE(Pixels(Paint({Window({400, 300}), 4}, shapes), "200,275 100,175 150,175"), "uub");
+    QCOMPARE(Pixels(Paint({Window({400, 300}, 1, 0, true), 4}, shapes), "205,178 140,60 200,275 0,55"), "bwwk");
 
     // A pentagram, even-odd: its arms are filled, its middle is not; a
     // polyline's last vertex is drawn, and nothing beyond it.
     ShapeList star;
     star.push_back(MakeShape(1, {}, {255, 0, 0}, {0, 0, 255}));
     for (const QPoint p : {QPoint(200, 115), QPoint(235, 223), QPoint(143, 157), QPoint(257, 157), QPoint(165, 223)})
-        star[0]->Points().push_back(*ToPolar(p, {400, 300}, 1, 0));
+        star[0]->Points().push_back(*Window({400, 300}).ToPolar(p - Strip));
     star.push_back(MakeShape(2, {{Pi / 2, 100}, {Pi / 2, 150}}));
-    const QImage stars = Paint({{400, 300}}, star);
+    const QImage stars = Paint({Window({400, 300})}, star);
     QCOMPARE(Pixels(stars, "200,125 205,170 200,115 350,175"), "rwbk");
     QVERIFY(Pixels(stars, "351,175") != "k");
 }
@@ -132,13 +163,9 @@ void tst_Editor::layers()
     CCanvasImage layers;
     const auto shown = [&](const CanvasView &view) {
         layers.SetView(view);
-        QImage image(view.client, QImage::Format_RGB32);
-        image.fill(qRgb(1, 2, 3));
-        QPainter painter(&image);
-        layers.Paint(painter, image.rect(), shapes);
-        return image;
+        return Shown(layers, shapes);
     };
-    CanvasView view{{640, 480}, 1.5, 0, false, 5};
+    CanvasView view{Window({640, 480}, 1.5), 5};
     QCOMPARE(shown(view), Paint(view, shapes));
     for (int k = 0; k < 206; ++k) {
         shapes.push_back(MakeShape(1 + k % 2, {{k * 0.7, 20.0 + k}, {k * 0.7 + 0.1, 30.0 + k}, {k * 0.7, 40.0 + k}}, {k, 200, 10}));
@@ -149,7 +176,7 @@ void tst_Editor::layers()
     }
     // Painted afresh at a new size, the shapes shared among the cores.
     layers.Invalidate();
-    view.client = QSize(333, 517);
+    view.viewport = Window({333, 517}, 1.5);
     QCOMPARE(shown(view), Paint(view, shapes));
 
     // --render draws the canvas of a window whose strip stands above the picture.
@@ -162,7 +189,7 @@ void tst_Editor::layers()
         png.setColorSpace(QColorSpace()); // as the file names none
         const QSize canvas = size.isEmpty() ? QSize(480, 311) : QSize(300, 201);
         QCOMPARE(png.convertToFormat(QImage::Format_RGB32),
-                 Paint({canvas + QSize(0, 50), 1.5, 0, size.isEmpty()}, shapes).copy(0, 50, canvas.width(), canvas.height()));
+                 Paint({Window(canvas + QSize(0, 50), 1.5, 0, size.isEmpty())}, shapes).copy(0, 50, canvas.width(), canvas.height()));
     }
 }
 
@@ -172,7 +199,7 @@ void tst_Editor::edits()
     // whole paint's, and the pixels told as changed cover every pixel that did.
     CDesignDocument document;
     CCanvasImage canvas(16); // runs of 16 shapes: the edits reach layers of their own
-    const CanvasView view{{400, 300}, 1.2, 0, false, 3};
+    const CanvasView view{Window({400, 300}, 1.2), 3};
     canvas.SetView(view);
     QRandomGenerator random(11);
     // Enough shapes that some lie below the image of the top ones, and more
@@ -189,13 +216,7 @@ void tst_Editor::edits()
     connect(&document, &CDesignDocument::ShapesChanged, [&](const Places &p) { told += canvas.Changed(shapes, p); });
     connect(&document, &CDesignDocument::ShapesMoved, [&](const Places &f, const Places &t) { told += canvas.Moved(shapes, f, t); });
     connect(&document, &CDesignDocument::ShapesAppended, [&](int first) { told += canvas.Appended(shapes, std::size_t(first)); });
-    const auto shown = [&] {
-        QImage image(view.client, QImage::Format_RGB32);
-        image.fill(qRgb(1, 2, 3));
-        QPainter painter(&image);
-        canvas.Paint(painter, image.rect(), shapes);
-        return image;
-    };
+    const auto shown = [&] { return Shown(canvas, shapes); };
     QImage before = shown();
     for (int k = 80; k < 240; ++k)
         click(k);
@@ -226,7 +247,7 @@ void tst_Editor::edits()
         QCOMPARE(after, Paint(view, shapes));
         for (int y = 0; y < 300; ++y)
             for (int x = 0; x < 400; ++x)
-                if (before.pixel(x, y) != after.pixel(x, y) && !told.contains(QPoint(x, y)))
+                if (before.pixel(x, y) != after.pixel(x, y) && !told.contains(QPoint(x, y) - Strip))
                     QFAIL(qPrintable(Str("untold", x, y, step)));
         before = after;
         told = QRegion();
@@ -237,26 +258,26 @@ void tst_Editor::picking()
 {
     // A pentagram (even-odd: its middle is empty), a polyline, and a square
     // over the polyline; centre (200, 175). What a click at each point picks.
-    const CanvasView view{{400, 300}, 1, 0, false, 0};
+    const CViewport view = Window({400, 300});
     ShapeList shapes;
     const auto add = [&](int type, const QList<QPoint> &pixels) {
         shapes.push_back(MakeShape(type, {}));
         for (const QPoint &p : pixels)
-            shapes.back()->Points().push_back(*ToPolar(p, view.client, 1, 0));
+            shapes.back()->Points().push_back(*view.ToPolar(p - Strip));
     };
     add(1, {{200, 115}, {235, 223}, {143, 157}, {257, 157}, {165, 223}});
     add(2, {{300, 175}, {350, 175}});
     add(1, {{330, 165}, {345, 165}, {345, 190}, {330, 190}});
     CCanvasImage canvas;
-    canvas.SetView(view);
+    canvas.SetView({view, 0});
     const std::vector<QRect> &bounds = canvas.Bounds(shapes);
     const std::pair<QPoint, int> rows[] = {{{200, 175}, -1}, {{200, 125}, 0}, {{320, 178}, 1}, {{320, 180}, -1},
                                            {{352, 175}, 1}, {{355, 175}, -1}, {{337, 175}, 2}, {{100, 100}, -1},
                                            {{328, 180}, 2}}; // by the square's closing edge
     for (const auto &[at, expected] : rows)
-        QCOMPARE(PickShape(shapes, bounds, view, at).value_or(-1), expected);
-    const auto handle = [&](QPoint at) { const auto h = PickHandle(shapes, {1, 2}, view, at); return h ? Str(h->first, h->second) : "none"; };
-    QCOMPARE(Str(ShapesInside(shapes, bounds, view, {290, 160, 70, 35}).size(), ShapesInside(shapes, bounds, view, {140, 110, 121, 116}).value(0),
+        QCOMPARE(PickShape(shapes, bounds, view, at - Strip).value_or(-1), expected);
+    const auto handle = [&](QPoint at) { const auto h = PickHandle(shapes, {1, 2}, view, at - Strip); return h ? Str(h->first, h->second) : "none"; };
+    QCOMPARE(Str(ShapesInside(shapes, bounds, view, {290, 110, 70, 35}).size(), ShapesInside(shapes, bounds, view, {140, 60, 121, 116}).value(0),
                  handle({331, 166}), handle({301, 174}), handle({320, 175})), "2 0 2 0 1 0 none");
 }
 
@@ -303,22 +324,22 @@ void tst_Editor::entry()
         m_done.clear();
         CShapeEntry::Setup setup = Setup(r.scale);
         setup.polarSnap = r.polar;
-        m_entry.Start({47, 103}, setup);
+        m_entry.Start(QPoint(47, 103) - Strip, setup);
         int repeat = 0;
         for (const char *e = r.events; *e; ++e) {
             if (*e >= '0' && *e <= '9')
                 repeat = repeat * 10 + *e - '0';
             for (int i = 0; *e > '9' && i < std::max(repeat, 1); ++i) {
                 switch (*e) {
-                case 'L': m_entry.Release(Qt::LeftButton, {47, 103}); break;
-                case 'R': m_entry.Release(Qt::RightButton, {47, 103}); break;
-                case 'M': m_entry.Release(Qt::MiddleButton, {47, 103}); break;
+                case 'L': m_entry.Release(Qt::LeftButton, QPoint(47, 103) - Strip); break;
+                case 'R': m_entry.Release(Qt::RightButton, QPoint(47, 103) - Strip); break;
+                case 'M': m_entry.Release(Qt::MiddleButton, QPoint(47, 103) - Strip); break;
                 case 'l': m_entry.Press(Qt::LeftButton); break;
                 case 'r': m_entry.Press(Qt::RightButton); break;
                 case 'd': m_entry.DoubleClick(Qt::RightButton); break;
                 case 'D': m_entry.DoubleClick(Qt::LeftButton); break;
                 case 'e': m_entry.End(); break;
-                case 'm': m_entry.Move({90, 90}); break;
+                case 'm': m_entry.Move(QPoint(90, 90) - Strip); break;
                 case 'b': m_entry.TakeBack(); break;
                 case 'x': m_entry.Abandon();
                 }
@@ -348,13 +369,13 @@ void tst_Editor::bandInEveryCopy()
     setup.copies = 4;
     setup.mirror = true;
     m_done.clear();
-    m_entry.Start({203, 124}, setup); // anchor (200, 120), 55 above the centre
-    m_entry.Release(Qt::LeftButton, {200, 120});
-    m_entry.Move({233, 74}); // the band to (230, 70)
+    m_entry.Start(QPoint(203, 124) - Strip, setup); // anchor (200, 120), 55 above the centre
+    m_entry.Release(Qt::LeftButton, QPoint(200, 120) - Strip);
+    m_entry.Move(QPoint(233, 74) - Strip); // the band to (230, 70)
     const auto inverted = [&](QPoint p) {
         int count = 0;
         for (int d = 0; d < 15; ++d)
-            count += m_entry.Overlay().IsInverted(p + QPoint(d % 5 - 2, d / 5 - 1));
+            count += m_entry.Overlay().IsInverted(p - Strip + QPoint(d % 5 - 2, d / 5 - 1));
         return count > 0;
     };
     // The band's middle, turned a quarter at a time and mirrored; not between.
@@ -363,7 +384,7 @@ void tst_Editor::bandInEveryCopy()
     m_colours = {-1, -1};
     m_changed = QRect(); // only what the end repaints counts below
     m_entry.Release(Qt::RightButton, {});
-    QVERIFY(m_entry.Overlay().IsEmpty() && m_changed.contains(QRect(120, 95, 160, 160)));
+    QVERIFY(m_entry.Overlay().IsEmpty() && m_changed.contains(QRect(120, 45, 160, 160)));
     QCOMPARE(Str(m_done.at(0)->Type(), m_done.at(0)->PenColour().green), "2 255"); // no selection gives white
     m_colours = {0x0000FF, 0xFF0000};
 }
@@ -378,9 +399,9 @@ void tst_Editor::randomInput()
         CShapeEntry::Setup setup = Setup(random.bounded(2) ? 1.0 : -0.5);
         setup.polarSnap = random.bounded(3) == 0;
         setup.copies = 1 + random.bounded(5);
-        m_entry.Start({random.bounded(-50, 450), random.bounded(-50, 350)}, setup);
+        m_entry.Start(QPoint(random.bounded(-50, 450), random.bounded(-50, 350)) - Strip, setup);
         while (m_entry.IsRunning()) {
-            const QPoint at(random.bounded(-100, 500), random.bounded(-100, 400));
+            const QPoint at = QPoint(random.bounded(-100, 500), random.bounded(-100, 400)) - Strip;
             const Qt::MouseButton button = random.bounded(4) ? Qt::LeftButton : Qt::MiddleButton;
             switch (random.bounded(60)) {
             case 0: m_entry.Press(Qt::RightButton); break;

@@ -2,9 +2,9 @@
 // and animations onto a full disk, the window's export and print commands on
 // a plain widget, and the layout of a printed page.
 #include "app/CommandLine.h"
-#include "editor/Picture.h"
-#include "editor/PictureCommands.h"
-#include "editor/Preview.h"
+#include "drawing/Picture.h"
+#include "commands/PictureCommands.h"
+#include "drawing/Animation.h"
 #include "export/DesignFile.h"
 #include "support/TestSupport.h"
 
@@ -129,9 +129,9 @@ void tst_Pictures::animation()
         int worst = 0;
         for (int k = 1; k <= frames.size(); ++k) {
             const PreviewFrame f = PreviewFrameAt(k);
-            const QImage window = PaintWindowImage({r.size, f.scale, f.rotation}, r.design[0] == 'd' ? m_shapes : m_rays);
+            const QImage picture = PaintPicture({r.size, f.scale, f.rotation}, r.design[0] == 'd' ? m_shapes : m_rays);
             times << frames[k - 1].second;
-            worst = std::max(worst, Difference(frames[k - 1].first, window.copy(CanvasRect(window.size()))));
+            worst = std::max(worst, Difference(frames[k - 1].first, picture));
         }
         QCOMPARE(Str(frames.size(), times.values(), worst), r.expected);
         const QImage last = frames.value(PreviewFrameCount - 1).first;
@@ -147,7 +147,7 @@ void tst_Pictures::commands()
 {
     QWidget window;
     bool busy = true;
-    CPictureCommands commands(window, [] { return CanvasView{{300, 251}, 1.5}; },
+    CPictureCommands commands(window, [] { return CanvasView{CViewport::Centred({300, 201}, 1.5)}; },
                               [this]() -> const ShapeList & { return m_shapes; }, [&] { return busy; });
     m_seam.files = {File("w.png")};
     m_seam.sizes = {QSize()};

@@ -2,9 +2,9 @@
 // undo, the preview, opening, generating and closing, crash recovery, and a
 // disk that says no.
 #include "app/AboutDlg.h"
-#include "editor/PatternDlg.h"
-#include "editor/PolarField.h"
-#include "editor/Preview.h"
+#include "window/PatternDlg.h"
+#include "tools/PolarField.h"
+#include "window/Preview.h"
 #include "model/Copies.h"
 #include "export/DesignFile.h"
 #include "export/Journal.h"
@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
@@ -61,6 +62,7 @@ private slots:
     }
     void settings();
     void commands();
+    void menusAndStatus();
     void selecting();
     void typing();
     void preview();
@@ -82,12 +84,21 @@ Window Open(CRecoveryFile *recovery = nullptr)
     return QTest::qWaitForWindowActive(window.get()) ? std::move(window) : nullptr;
 }
 
+// Points are in the client area: the canvas lies below the strip.
+const QPoint Strip(0, 50);
+
+// Where a point of the client area lies in the window, menu bar and all.
+QPoint InWindow(CPatternDlg &window, QPoint client)
+{
+    return window.ClientArea().mapTo(&window, client);
+}
+
 // A shape entered with the mouse: a click at each point, then a right click.
 void Draw(CPatternDlg &window, const QList<QPoint> &points)
 {
     for (const QPoint &p : points)
-        QTest::mouseClick(&window, Qt::LeftButton, {}, p);
-    QTest::mouseClick(&window, Qt::RightButton, {}, points.last());
+        QTest::mouseClick(&window.Canvas(), Qt::LeftButton, {}, p - Strip);
+    QTest::mouseClick(&window.Canvas(), Qt::RightButton, {}, points.last() - Strip);
 }
 
 } // namespace
@@ -131,7 +142,7 @@ void tst_Window::settings()
     w->Background().AddColour(0x123456);
     w->Foreground().RemoveAllColours();
     w->Foreground().AddColour(7);
-    QTest::keyClick(w.get(), Qt::Key_Escape); // does not close
+    QTest::keyClick(&w->Canvas(), Qt::Key_Escape); // does not close
     QVERIFY(w->isVisible() && w->close());
     QVERIFY(ReadFileBytes(m_settings->IniFile()).contains("[Settings]\nCopies=6\nCycleColours=1\nGuides=1\nMirror=1\nPolarSnap=1\nScale=2.500000\n\n"));
     w = Open();
@@ -144,7 +155,7 @@ void tst_Window::commands()
     const Window w = Open();
     QSignalSpy about(w.get(), &CPatternDlg::AboutRequested);
     w->Edits().OnClear(); // nothing to clear: no question
-    const auto key = [&](int k, Qt::KeyboardModifiers mods = Qt::ControlModifier) { QTest::keyClick(w.get(), Qt::Key(k), mods); };
+    const auto key = [&](int k, Qt::KeyboardModifiers mods = Qt::ControlModifier) { QTest::keyClick(&w->Canvas(), Qt::Key(k), mods); };
     key(Qt::Key_Up);
     key(Qt::Key_Up);
     key(Qt::Key_M);
@@ -157,17 +168,17 @@ void tst_Window::commands()
              "6 1.74562409908 0 255");
 
     // No command acts during an entry, and the right click that ends it opens no menu.
-    QTest::mousePress(w.get(), Qt::LeftButton, {}, {100, 100});
+    QTest::mousePress(&w->Canvas(), Qt::LeftButton, {}, QPoint{100, 100} - Strip);
     for (const int k : {Qt::Key_Z, Qt::Key_Up, Qt::Key_G, Qt::Key_P, Qt::Key_O})
         key(k);
     key(Qt::Key_Delete, Qt::ControlModifier | Qt::ShiftModifier);
     key(Qt::Key_F1, {});
-    QTest::mouseRelease(w.get(), Qt::LeftButton, {}, {100, 100});
+    QTest::mouseRelease(&w->Canvas(), Qt::LeftButton, {}, QPoint{100, 100} - Strip);
     bool popup = false;
     QTimer watch; // a menu that opened would be closed, and told
     watch.callOnTimeout([&] { if (QWidget *menu = QApplication::activePopupWidget()) { popup = true; menu->close(); } });
     watch.start(20);
-    QTest::mouseClick(w->windowHandle(), Qt::RightButton, {}, {100, 100});
+    QTest::mouseClick(w->windowHandle(), Qt::RightButton, {}, InWindow(*w, {100, 100}));
     QTest::qWait(300);
     watch.stop();
     QCOMPARE(Str(w->Shapes().size(), w->Settings().copies, w->Settings().guides, w->Settings().polarSnap, about.size(), popup, m_seam->texts.size()), "12 3 0 0 0 0 0");
@@ -182,9 +193,9 @@ void tst_Window::commands()
     key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     key(Qt::Key_Down);
     key(Qt::Key_G);
-    key(Qt::Key_P);
+    key(Qt::Key_Percent, Qt::ShiftModifier); // Polar Snapping, as typed; no typed-vertex field
     key(Qt::Key_F1, {});
-    QCOMPARE(Str(w->Shapes().size(), w->Settings().copies, w->Settings().guides, w->Settings().polarSnap, about.size()), "12 2 1 1 1");
+    QCOMPARE(Str(w->Shapes().size(), w->Settings().copies, w->Settings().guides, w->Settings().polarSnap, about.size(), !w->findChild<CPolarField *>()), "12 2 1 1 1 1");
     m_seam->files = {File("none.jvf")};
     key(Qt::Key_O);
     QVERIFY(m_seam->texts.last().startsWith("Cannot open " + File("none.jvf")));
@@ -201,7 +212,7 @@ void tst_Window::commands()
             poll.stop();
             for (QAction *action : menu->actions()) {
                 seen << action->text().remove('&') + (action->isEnabled() ? "" : " -");
-                if (action->menu() && action->text().startsWith("&Copies"))
+                if (action->menu() && action->text().startsWith("Copies"))
                     for (QAction *count : action->menu()->actions())
                         if (count->text() == item)
                             count->trigger();
@@ -209,22 +220,114 @@ void tst_Window::commands()
             menu->close();
         });
         poll.start(20);
-        QTest::mouseClick(w->windowHandle(), Qt::RightButton, {}, {5, 5}); // on the strip
+        QTest::mouseClick(w->windowHandle(), Qt::RightButton, {}, InWindow(*w, {5, 5})); // on the strip
         QTRY_VERIFY(!poll.isActive() && !QApplication::activePopupWidget());
     };
     useMenu("24");
     QCOMPARE(seen.join('|'), "About Vortigram...||Undo Add shape|Redo Clear||Open Design...|Open Recent|Save|"
                              "Generate...||Export Image...|Export Animation...|Print...||Clear...|Test||"
-                             "Select Shapes|Select All|Selection -||Copies Around the Centre: 2|More Copies|"
+                             "Select Shapes|Select All|Selection -||Copies Around the Centre: 2|More Copies -|"
                              "Fewer Copies|Mirror Copies|Cycle Colours||Polar Guides|Polar Snapping");
     seen.clear();
     useMenu("1");
     useMenu("");
     QCOMPARE(Str(w->Settings().copies, seen.filter("More Copies").join(','), seen.filter("Fewer Copies").join(',')),
-             "1 More Copies -,More Copies Fewer Copies,Fewer Copies -");
+             "1 More Copies,More Copies Fewer Copies -,Fewer Copies -");
     const CAboutDlg box;
     const QList<QLabel *> labels = box.findChildren<QLabel *>();
     QVERIFY(labels[1]->text() == Strings::VersionLine() && !labels[0]->pixmap().isNull());
+}
+
+namespace {
+
+// A menu's items as "text key" (the access key marked by &), "-" for a separator.
+QString Items(QMenu &menu)
+{
+    emit menu.aboutToShow(); // menus made afresh as they open
+    QStringList items;
+    for (QAction *action : menu.actions())
+        items << (action->isSeparator() ? "-" : (action->text() + ' ' + action->shortcut().toString()).trimmed());
+    return items.join(", ");
+}
+
+// The letters after & in every menu and submenu below menu: none twice in one menu.
+bool AccessKeysUnique(QMenu &menu)
+{
+    emit menu.aboutToShow();
+    QSet<QChar> keys;
+    for (QAction *action : menu.actions()) {
+        const QString text = action->text();
+        const int amp = text.indexOf('&');
+        if (action->isSeparator() || text.isEmpty() || QRegularExpression("^\\d+$").match(text).hasMatch())
+            continue; // the copy counts 1 to 24
+        if (amp < 0 || keys.contains(text[amp + 1].toLower()))
+            return false;
+        keys << text[amp + 1].toLower();
+        if (action->menu() && !AccessKeysUnique(*action->menu()))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void tst_Window::menusAndStatus()
+{
+    m_settings->WriteIni("[Settings]\nCopies=3\nMirror=1\n");
+    const Window w = Open();
+    QStringList menus;
+    for (QAction *title : w->menuBar()->actions())
+        menus << title->text() + ": " + Items(*title->menu());
+    QCOMPARE(menus.join('\n'), "&File: &New Ctrl+N, &Open Design... Ctrl+O, Op&en Recent, Sa&ve Ctrl+S, &Generate... Ctrl+Shift+S, -, "
+                               "E&xport Image... Ctrl+Shift+E, Export &Animation..., &Print... Ctrl+P, -, &Quit Ctrl+Q\n"
+                               "&Edit: &Undo Ctrl+Z, &Redo Ctrl+Shift+Z, -, &Select All Ctrl+A, Select &None Esc, &Delete Del, Du&plicate Ctrl+D, -, "
+                               "&Clear... Ctrl+Shift+Del, -, Select S&hapes S\n"
+                               "&View: Polar Gui&des Ctrl+G, -, &Test F5\n"
+                               "&Shape: R&aise PgUp, &Lower PgDown, Raise to &Top Home, Lower to &Bottom End, -, Turn &Clockwise Ctrl+Right, "
+                               "T&urn Anticlockwise Ctrl+Left, -, &Enlarge Ctrl+Shift+Up, &Reduce Ctrl+Shift+Down\n"
+                               "&Copies: Copies Around the Centre: &3, &More Copies Ctrl+Up, &Fewer Copies Ctrl+Down, M&irror Copies Ctrl+M, "
+                               "C&ycle Colours, -, Polar S&napping %\n&Help: A&bout Vortigram... F1");
+    bool unique = AccessKeysUnique(*w->CreateMenu());
+    for (QAction *title : w->menuBar()->actions())
+        unique = unique && AccessKeysUnique(*title->menu());
+    QVERIFY(unique);
+    // Greyed items say why.
+    QCOMPARE(Str(w->Commands().Action("undo")->statusTip(), w->Commands().Action("delete")->statusTip()),
+             "There is nothing to undo. Nothing is selected: select shapes first.");
+    // Every control of the strip and the canvas has a name, and the focus
+    // moves through the strip as it reads.
+    QStringList names, order;
+    for (QWidget *control : w->Strip().findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        if (control->focusPolicy() != Qt::NoFocus)
+            names << control->accessibleName();
+    for (QWidget *at = w->Strip().polyline; order.size() < 13; at = at->nextInFocusChain())
+        if (at->focusPolicy() & Qt::TabFocus)
+            order << (at->accessibleName().isEmpty() ? at->objectName() : at->accessibleName());
+    QCOMPARE(Str(names.contains(""), w->Canvas().accessibleName(), order.join(',')),
+             "0 Canvas Polyline,Polygon,Background,Foreground,Background colours...,Foreground colours...,Scale,"
+             "Apply the scale,Clear,Resample,Test,Generate,Canvas");
+
+    // The status bar as things happen; a click stored about a centre moved on the canvas.
+    const auto status = [&] { return w->Status().Texts().join('|') + '|' + w->Status().currentMessage(); };
+    QStringList seen{status()};
+    w->Canvas().SetCentre({300, 100}); // (300, 150) in the client area
+    Draw(*w, {{300, 100}, {350, 150}});
+    seen << status() + ' ' + Str(w->Shapes()[0]->Points()[0].angle, w->Shapes()[0]->Points()[0].radius, w->Shapes()[0]->Points()[1].angle);
+    QTest::mouseMove(&w->Canvas(), QPoint(300, 50) - Strip);
+    w->Commands().Action("selectAll")->trigger();
+    seen << status();
+    w->Commands().Action("delete")->trigger();
+    w->Options().SetScale(2.5);
+    seen << status();
+    w->Commands().Action("undo")->trigger();
+    m_seam->files = {File("s.jvf")};
+    w->Files().OnSave();
+    seen << status();
+    QCOMPARE(seen.join('\n'), "|Drawing|0 shapes|Copies: 3, mirrored|Zoom 100%|\n"
+                               "|Drawing|6 shapes|Copies: 3, mirrored|Zoom 100%|Added 6 shapes 0 50 1.570796327\n"
+                               "r 100.0  a 0.0\u00B0|Selecting|6 shapes, 6 selected|Copies: 3, mirrored|Zoom 100%|Added 6 shapes\n"
+                               "r 40.0  a 0.0\u00B0|Selecting|0 shapes|Copies: 3, mirrored|Zoom 250%|Deleted 6 shapes\n"
+                               "r 40.0  a 0.0\u00B0|Selecting|6 shapes, 6 selected|Copies: 3, mirrored|Zoom 250%|Saved s.jvf");
 }
 
 void tst_Window::selecting()
@@ -236,7 +339,7 @@ void tst_Window::selecting()
     Draw(*w, {{240, 120}, {260, 150}, {220, 150}});
     w->Options().SetCopies(1);
     Draw(*w, {{90, 290}, {110, 290}, {100, 310}});
-    QTest::keyClick(w.get(), Qt::Key_S);
+    QTest::keyClick(&w->Canvas(), Qt::Key_S);
     QStringList log;
     const auto state = [&] {
         QStringList shapes;
@@ -244,17 +347,17 @@ void tst_Window::selecting()
             shapes << Str(shape->Type(), shape->FillColour().red, shape->Points()[0].angle, shape->Points()[0].radius, shape->Group().copy);
         log << Str(w->Selection().Shapes(), "|", w->Document().UndoStack().undoText(), "|", shapes.join(','));
     };
-    const auto click = [&](QPoint at, Qt::KeyboardModifiers keys = {}) { QTest::mouseClick(w.get(), Qt::LeftButton, keys, at); state(); };
+    const auto click = [&](QPoint at, Qt::KeyboardModifiers keys = {}) { QTest::mouseClick(&w->Canvas(), Qt::LeftButton, keys, QPoint(at) - Strip); state(); };
     const auto drag = [&](QPoint from, QPoint to, Qt::Key key = Qt::Key_unknown) {
-        QTest::mousePress(w.get(), Qt::LeftButton, {}, from);
-        QTest::mouseMove(w.get(), from + QPoint(2, 2));
-        QTest::mouseMove(w.get(), to);
+        QTest::mousePress(&w->Canvas(), Qt::LeftButton, {}, QPoint(from) - Strip);
+        QTest::mouseMove(&w->Canvas(), from + QPoint(2, 2) - Strip);
+        QTest::mouseMove(&w->Canvas(), to - Strip);
         if (key != Qt::Key_unknown)
-            QTest::keyClick(w.get(), key);
-        QTest::mouseRelease(w.get(), Qt::LeftButton, {}, to);
+            QTest::keyClick(&w->Canvas(), key);
+        QTest::mouseRelease(&w->Canvas(), Qt::LeftButton, {}, QPoint(to) - Strip);
         state();
     };
-    const auto key = [&](int k, Qt::KeyboardModifiers keys = {}) { QTest::keyClick(w.get(), Qt::Key(k), keys); state(); };
+    const auto key = [&](int k, Qt::KeyboardModifiers keys = {}) { QTest::keyClick(&w->Canvas(), Qt::Key(k), keys); state(); };
     click({296, 237});                       // a member: its group
     click({296, 237}, Qt::ControlModifier);  // the member alone
     click({100, 297}, Qt::ShiftModifier);    // and the triangle
@@ -292,7 +395,7 @@ void tst_Window::selecting()
     for (int i = 0; i < expected.size(); ++i)
         QVERIFY2(log[i].startsWith(expected[i]), qPrintable(Str(i, log[i])));
     // On screen: the outline, and a handle on each vertex, white inside.
-    const QImage shown = w->grab().toImage();
+    const QImage shown = w->ClientArea().grab().toImage();
     QCOMPARE(Str(shown.pixel(292, 115), shown.pixel(290, 113)), Str(0xFFFFFFFF, 0xFF0078D7));
 }
 
@@ -303,8 +406,8 @@ void tst_Window::typing()
     m_settings->WriteIni("[Foreground]\n0=1\n1=2\n[Settings]\nCopies=3\nMirror=1\nCycleColours=1\n");
     const Window w = Open();
     w->Background().SelectIndex(8);
-    QTest::mouseMove(w.get(), {300, 300});
-    QTest::keyClick(w.get(), Qt::Key_1, {}, 50); // a digit on the canvas opens the field
+    QTest::mouseMove(&w->Canvas(), QPoint{300, 300} - Strip);
+    QTest::keyClick(&w->Canvas(), Qt::Key_1, {}, 50); // a digit on the canvas opens the field
     auto *field = w->findChild<CPolarField *>();
     auto *edit = field->findChild<QLineEdit *>();
     for (const QString text : {"00<360/7", "1<", "2*60<-45", ""}) {
@@ -321,23 +424,23 @@ void tst_Window::typing()
     QCOMPARE(Str(made.join(','), w->Shapes()[0]->Points()[0].angle, w->Shapes()[0]->Points()[1].angle, w->Shapes()[0]->Points()[1].radius, field->isVisible()),
              "192 1 2,166 2 2,0 1 2,192 1 2,166 2 2,0 1 2 0.897597901143 -0.7853981635 120 0");
     // The read-out: the pointer in design units, and where polar snapping puts it.
-    const auto readout = [&](QPoint at) { QTest::mouseMove(w.get(), at); return w->Readout().Text(); };
+    const auto readout = [&](QPoint at) { QTest::mouseMove(&w->Canvas(), at - Strip); return w->Readout().Text(); };
     QCOMPARE(readout({340, 205}), "r 100.0  a 90.0\u00B0");
     w->ScaleField().setText("2");
     w->OnApplyScale();
     w->Options().SetPolarSnapping(true);
     QCOMPARE(readout({233, 100}), "r 52.6  a 356.2\u00B0  \u2192 r 55.0  a 0.0\u00B0");
     QEvent leave(QEvent::Leave);
-    QCoreApplication::sendEvent(w.get(), &leave);
+    QCoreApplication::sendEvent(&w->Canvas(), &leave);
     QCOMPARE(w->Readout().Text(), "");
     // The window's keys during an entry: Escape abandons it, Backspace takes back a vertex.
     const std::size_t before = w->Shapes().size();
     for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Backspace}) {
-        QTest::mouseClick(w.get(), Qt::LeftButton, {}, {100, 100});
-        QTest::mouseClick(w.get(), Qt::LeftButton, {}, {150, 100});
-        QTest::keyClick(w.get(), key);
+        QTest::mouseClick(&w->Canvas(), Qt::LeftButton, {}, QPoint{100, 100} - Strip);
+        QTest::mouseClick(&w->Canvas(), Qt::LeftButton, {}, QPoint{150, 100} - Strip);
+        QTest::keyClick(&w->Canvas(), key);
     }
-    QTest::mouseClick(w.get(), Qt::RightButton, {}, {150, 100});
+    QTest::mouseClick(&w->Canvas(), Qt::RightButton, {}, QPoint{150, 100} - Strip);
     QCOMPARE(Str(w->Shapes().size() - before, w->Shapes().back()->Points().size()), "6 1");
     // At the default size and the smallest: reasons of two lines, a pasted text nested too deeply and the
     // 50th vertex, each reason whole in the field and the field inside the canvas, the refused text kept.
@@ -369,15 +472,15 @@ void tst_Window::preview()
     QTimer::singleShot(30, w.get(), [&] {
         animating = w->IsAnimating();
         // Input now is dropped, not held for afterwards; a close request waits.
-        QTest::mouseClick(w.get(), Qt::LeftButton, {}, {100, 100});
+        QTest::mouseClick(&w->Canvas(), Qt::LeftButton, {}, QPoint{100, 100} - Strip);
         QTest::mouseClick(w->findChild<QRadioButton *>(), Qt::LeftButton); // "Polyline"
-        QTest::keyClick(w.get(), Qt::Key_F1);
+        QTest::keyClick(&w->Canvas(), Qt::Key_F1);
         w->resize(520, 430); // afterwards the canvas is the plain view of this size
         w->close();
     });
     QSignalSpy about(w.get(), &CPatternDlg::AboutRequested);
     w->OnTest();
-    const QImage shown = w->grab().toImage(); // before the close that waited
+    const QImage shown = w->ClientArea().grab().toImage(); // before the close that waited
     QCOMPARE(Str(animating, w->isVisible(), about.size(), w->Scale(), w->PolygonChecked(), w->Shapes().size()), "1 1 0 0.7 1 1");
     QTRY_VERIFY(!w->isVisible());
     const Window plain = Open();
@@ -386,7 +489,7 @@ void tst_Window::preview()
     ShapeList same;
     same.push_back(w->Shapes()[0]->Clone());
     plain->Document().AddShapes(std::move(same), "Add shape");
-    QCOMPARE(shown, plain->grab().toImage());
+    QCOMPARE(shown, plain->ClientArea().grab().toImage());
 
     // Every frame shown is a step of 0.004 in scale and 0.03 radians in turn
     // from the last, the first and the last always; none out of order.
@@ -415,13 +518,13 @@ void tst_Window::openAndClose()
     m_seam->answers = {B::Cancel, B::Discard};
     QVERIFY(!w->Files().Open(File("a.jvf")) && w->Files().Open(File("a.jvf")));
     QCOMPARE(Str(w->Shapes()[0]->Points()[0].radius, w->Document().IsModified(), w->Document().UndoStack().undoText(), caption()), "70 0 Open design a.jvf[*] - Vortigram 0");
-    QTest::keyClick(w.get(), Qt::Key_Z, Qt::ControlModifier); // Open undone: the unexported shape is back
+    QTest::keyClick(&w->Canvas(), Qt::Key_Z, Qt::ControlModifier); // Open undone: the unexported shape is back
     QCOMPARE(Str(records() == drawn, caption()), "1 a.jvf[*] - Vortigram 1");
-    QTest::keyClick(w.get(), Qt::Key_Y, Qt::ControlModifier);
+    QTest::keyClick(&w->Canvas(), Qt::Key_Y, Qt::ControlModifier);
     // Save writes the design's file with no dialog; the caption marks a change until then.
     Draw(*w, {{240, 150}, {300, 150}});
     QCOMPARE(caption(), "a.jvf[*] - Vortigram 1");
-    QTest::keyClick(w.get(), Qt::Key_S, Qt::ControlModifier);
+    QTest::keyClick(&w->Canvas(), Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(Str(ReadFileBytes(File("a.jvf")) == records(), caption(), m_seam->folders.size()), "1 a.jvf[*] - Vortigram 0 0");
 
     // Drops: a design; a file that is none, with Open's message; two files, the first opened.
@@ -465,10 +568,10 @@ void tst_Window::openAndClose()
     QCOMPARE(Str(m_seam->folders.size(), m_seam->folders.last() == m_settings->Path(), w->windowTitle()), "4 1 Vortigram");
     // Never narrower than the control strip lays out.
     w->resize(300, 40);
-    QCOMPARE(w->size(), QSize(480, 100));
+    QCOMPARE(w->ClientArea().size(), QSize(480, 100));
 
     w = Open(); // a resize ends an entry, the vertices so far about one centre
-    QTest::mouseClick(w.get(), Qt::LeftButton, {}, {240, 150});
+    QTest::mouseClick(&w->Canvas(), Qt::LeftButton, {}, QPoint{240, 150} - Strip);
     w->resize(600, 500);
     QTRY_VERIFY(!w->IsBusy());
     QCOMPARE(w->Shapes()[0]->Points()[0].radius, 55.0);
@@ -537,7 +640,7 @@ void tst_Window::recovery()
     Draw(*w, {{240, 150}, {280, 150}});
     Draw(*w, {{240, 150}, {200, 150}});
     // A crash after an undo restores what the user saw.
-    w->OnUndo();
+    w->Commands().Action("undo")->trigger();
     const QByteArray seen = Records(w->Shapes());
     // A second program running at once is offered nothing of the first.
     auto second = std::make_unique<CRecoveryFile>();

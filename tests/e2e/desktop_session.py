@@ -22,8 +22,10 @@ from pathlib import Path
 # of an earlier failing run would mislead once this one passes.
 PROGRAM, TMP = os.path.abspath(sys.argv[1]), Path(sys.argv[2])
 shutil.rmtree(TMP, ignore_errors=True)
-# The client area, and the canvas centre below the 50-pixel control strip.
+# The client area, and the canvas centre below the 50-pixel control strip;
+# the menu bar above it is MENU pixels high, found once the window shows.
 W, H = 480, 361
+MENU = None
 CX, CY = W // 2, H // 2 + 25
 # Controls' centres: dialog units (9, 10), (195, 20) and (297, 22) of the
 # 6 x 13 pixel base font, each x * 6 / 4 and y * 13 / 8 rounded.
@@ -103,15 +105,34 @@ def focus(p, main, on_main=True):
 
 def start(on_main=True):
     p = spawn(PROGRAM, cwd=TMP)
-    # The main window is the one of the expected client size.
-    sized = lambda: [w for w in windows(p) if f"{W}x{H}" in xdo("getwindowgeometry", w)]
-    main = wait(f"a {W}x{H} window", sized)[0]
+    # The main window is the one of the client area's width, with the menu
+    # bar and the status bar making it taller.
+    def sized():
+        sizes = [(w, xdo("getwindowgeometry", w).split("Geometry: ")[1].split("x")) for w in windows(p)]
+        return [w for w, (width, height) in sizes if int(width) == W and int(height) > H]
+    main = wait(f"a window {W} wide", sized)[0]
     focus(p, main, on_main)
     return p, main
 
 
+def screenshot(main):
+    # The window's pixels, read as raw RGB rows.
+    run("import", "-window", main, "-depth", "8", f"ppm:{TMP}/window.ppm")
+    return (TMP / "window.ppm").read_bytes().split(b"\n", 3)[3]
+
+
+def find_menu(main):
+    # The canvas's black top border (a grid dot every 10 pixels) lies 50
+    # pixels below the menu bar.
+    global MENU
+    px = screenshot(main)
+    rows = [y for y in range(len(px) // (3 * W)) if px[3 * (y * W + 1):3 * (y * W + 10)] == bytes(27)]
+    MENU = rows[0] - 50 if rows else None
+    return MENU is not None
+
+
 def click(main, x, y):
-    xdo("mousemove", "--window", main, x, y, "click", 1)
+    xdo("mousemove", "--window", main, x, y + MENU, "click", 1)
 
 
 def draw(main, clicks):
@@ -128,8 +149,12 @@ def set_scale(main, text):
     xdo("key", "Return")
 
 
-def generate(p, main, name, want):
-    click(main, *GENERATE)
+def generate(p, main, name, want, keys=()):
+    # The Generate button, or the keys given, through the menu bar.
+    for key in keys:
+        xdo("key", key)
+    if not keys:
+        click(main, *GENERATE)
     focus(p, main, False)
     # The dialog opens in the working folder, where the names match nothing:
     # a completer list shown for a match would take the Return.
@@ -147,10 +172,8 @@ def close(p, main, *keys):
 
 
 def shows(main, spots):
-    # The window's pixels, from a screenshot read as raw RGB.
-    run("import", "-window", main, "-depth", "8", f"ppm:{TMP}/window.ppm")
-    px = (TMP / "window.ppm").read_bytes().split(b"\n", 3)[3]
-    return all(tuple(px[3 * (y * W + x):][:3]) == c for (x, y), c in spots.items())
+    px = screenshot(main)
+    return all(tuple(px[3 * ((y + MENU) * W + x):][:3]) == c for (x, y), c in spots.items())
 
 
 def session():
@@ -170,6 +193,7 @@ def session():
     shapes = [record(1, polygon, 1), record(2, polyline, 2.5), record(2, more, 2.5)]
 
     p, main = start()
+    wait("the canvas's top border", lambda: find_menu(main))
     # The painted canvas first: a click at once on a new window was now and
     # then lost on its way through openbox.
     wait("the canvas", lambda: shows(main, {(50, 100): GREY, (55, 105): WHITE}))
@@ -209,7 +233,11 @@ def session():
     time.sleep(0.5)
     check(windows(p) == [main], "a question after a normal end")
     draw(main, [(277, 112)])
-    generate(p, main, "third.jvf", design(record(1, [(277, 112)], 0.5)))
+    # File > Generate... from the keyboard: Alt+F, then its access key.
+    generate(p, main, "third.jvf", design(record(1, [(277, 112)], 0.5)), ("alt+f", "g"))
+    # % as typed (Shift+5 on this layout) switches Polar Snapping on.
+    xdo("key", "percent")
+    wait("PolarSnap=1 in the settings", lambda: "PolarSnap=1" in CONF.read_text())
     run("wmctrl", "-i", "-c", main)
     check(p.wait(10) == 0, f"the program ended with {p.returncode}")
 

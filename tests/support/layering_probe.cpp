@@ -1,2 +1,2 @@
-// The model library reaching up into the editor: must not compile.
-#include "editor/Canvas.h"
+// A library reaching up into one above it (LAYERING_PROBE): must not compile.
+#include LAYERING_PROBE

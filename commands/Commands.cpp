@@ -1,0 +1,58 @@
+#include "commands/Commands.h"
+
+#include "platform/DialogSeam.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QMenu>
+#include <QWidget>
+
+void Say(QWidget *parent, QMessageBox::Icon icon, const QString &text)
+{
+    CDialogSeam::Current().Message(parent, icon, QCoreApplication::applicationName(), text, QMessageBox::Ok);
+}
+
+CCommands::CCommands(QWidget &window, std::function<bool()> busy)
+    : QObject(&window), m_window(window), m_busy(std::move(busy))
+{
+}
+
+QAction *CCommands::Make(const QString &name, const QString &text, const QList<QKeySequence> &keys,
+                         const std::function<void()> &run, const QString &whyGreyed)
+{
+    auto *action = new QAction(text, this);
+    action->setShortcuts(keys);
+    connect(action, &QAction::triggered, this, [this, run] {
+        if (!m_busy())
+            run();
+    });
+    return Adopt(name, action, whyGreyed);
+}
+
+QAction *CCommands::Adopt(const QString &name, QAction *action, const QString &whyGreyed)
+{
+    m_actions.insert(name, action);
+    m_window.addAction(action); // the keys work wherever the focus is in the window
+    if (!whyGreyed.isEmpty()) {
+        connect(action, &QAction::changed, this, [this, action, whyGreyed] { ShowWhy(action, whyGreyed); });
+        ShowWhy(action, whyGreyed);
+    }
+    return action;
+}
+
+void CCommands::ShowWhy(QAction *action, const QString &why)
+{
+    const QString tip = action->isEnabled() ? QString() : why;
+    if (action->statusTip() != tip)
+        action->setStatusTip(tip);
+}
+
+void CCommands::Fill(QMenu &menu, const QStringList &names) const
+{
+    for (const QString &name : names) {
+        if (name == QLatin1String("-"))
+            menu.addSeparator();
+        else
+            menu.addAction(Action(name));
+    }
+}

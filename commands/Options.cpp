@@ -1,0 +1,131 @@
+#include "commands/Options.h"
+
+#include "model/Copies.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QMenu>
+#include <QWidget>
+
+namespace {
+
+// Spokes of the polar guides and steps of polar snapping without copies.
+constexpr int DefaultSpokes = 12;
+
+} // namespace
+
+COptions::COptions(QWidget &window, std::function<bool()> busy)
+    : QObject(&window), m_window(window), m_busy(std::move(busy))
+{
+    const auto make = [this](const QString &text, const QKeySequence &key, auto slot) {
+        auto *action = new QAction(text, this);
+        action->setShortcut(key);
+        connect(action, &QAction::triggered, this, slot);
+        m_window.addAction(action); // the keys work wherever the focus is in the window
+        return action;
+    };
+    m_moreCopies = make(QStringLiteral("&More Copies"), QKeySequence(Qt::CTRL | Qt::Key_Up),
+                        [this] { SetCopies(m_values.copies + 1); });
+    m_fewerCopies = make(QStringLiteral("&Fewer Copies"), QKeySequence(Qt::CTRL | Qt::Key_Down),
+                         [this] { SetCopies(m_values.copies - 1); });
+    m_mirror = make(QStringLiteral("M&irror Copies"), QKeySequence(Qt::CTRL | Qt::Key_M), &COptions::SetMirror);
+    m_guides = make(QStringLiteral("Polar Gui&des"), QKeySequence(Qt::CTRL | Qt::Key_G), &COptions::SetGuides);
+    // % as typed, with Shift or without as the layout gives it; Ctrl+P prints.
+    m_snap = make(QStringLiteral("Polar S&napping"), QKeySequence(Qt::Key_Percent), &COptions::SetPolarSnapping);
+    m_snap->setShortcuts({QKeySequence(Qt::Key_Percent), QKeySequence(Qt::SHIFT | Qt::Key_Percent)});
+    m_cycle = make(QStringLiteral("C&ycle Colours"), QKeySequence(), &COptions::SetCycleColours);
+    for (QAction *toggle : {m_mirror, m_guides, m_snap, m_cycle})
+        toggle->setCheckable(true);
+}
+
+void COptions::Load(const CSettingsStore &store)
+{
+    m_values = CEditorSettings::Load(store);
+    m_mirror->setChecked(m_values.mirror);
+    m_guides->setChecked(m_values.guides);
+    m_snap->setChecked(m_values.polarSnap);
+    m_cycle->setChecked(m_values.cycleColours);
+    UpdateCounts();
+}
+
+int COptions::Spokes() const
+{
+    return m_values.copies > 1 ? m_values.copies : DefaultSpokes;
+}
+
+void COptions::AddTo(QMenu &menu)
+{
+    AddCountMenu(menu);
+    menu.addActions({m_moreCopies, m_fewerCopies, m_mirror, m_cycle});
+    menu.addSeparator();
+    menu.addActions({m_guides, m_snap});
+}
+
+void COptions::AddCountMenu(QMenu &menu)
+{
+    // The count is the access key: every letter of the text is another item's.
+    QMenu *copies = menu.addMenu(QStringLiteral("Copies Around the Centre: &%1").arg(m_values.copies));
+    auto *group = new QActionGroup(copies);
+    for (int n = MinCopies; n <= MaxCopies; ++n) {
+        QAction *item = copies->addAction(QString::number(n), this, [this, n] { SetCopies(n); });
+        item->setCheckable(true);
+        item->setChecked(n == m_values.copies);
+        group->addAction(item);
+    }
+}
+
+void COptions::UpdateCounts()
+{
+    m_moreCopies->setEnabled(m_values.copies < MaxCopies);
+    m_fewerCopies->setEnabled(m_values.copies > MinCopies);
+}
+
+void COptions::SetScale(double scale)
+{
+    if (m_busy() || scale == m_values.scale)
+        return;
+    m_values.scale = scale;
+    emit ViewChanged();
+    emit Changed();
+}
+
+void COptions::SetCopies(int copies)
+{
+    if (m_busy() || copies < MinCopies || copies > MaxCopies || copies == m_values.copies)
+        return;
+    m_values.copies = copies;
+    UpdateCounts();
+    emit ViewChanged(); // the guides have a spoke per copy
+    emit Changed();
+}
+
+void COptions::Toggle(bool CEditorSettings::*option, bool on, QAction *action, bool view)
+{
+    if (!m_busy() && on != m_values.*option) {
+        m_values.*option = on;
+        if (view)
+            emit ViewChanged();
+        emit Changed();
+    }
+    action->setChecked(m_values.*option);
+}
+
+void COptions::SetMirror(bool on)
+{
+    Toggle(&CEditorSettings::mirror, on, m_mirror, false);
+}
+
+void COptions::SetGuides(bool on)
+{
+    Toggle(&CEditorSettings::guides, on, m_guides, true);
+}
+
+void COptions::SetPolarSnapping(bool on)
+{
+    Toggle(&CEditorSettings::polarSnap, on, m_snap, false);
+}
+
+void COptions::SetCycleColours(bool on)
+{
+    Toggle(&CEditorSettings::cycleColours, on, m_cycle, false);
+}

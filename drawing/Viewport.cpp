@@ -1,0 +1,96 @@
+#include "drawing/Viewport.h"
+
+#include "model/DrawMapping.h"
+
+#include <cmath>
+#include <limits>
+
+int PressSnap(int v)
+{
+    return v - v % GridPitch;
+}
+
+int RoundSnap(int v)
+{
+    const int r = v % GridPitch;
+    if (r > GridPitch / 2) {
+        // Rounding up past the largest int would overflow; stay on the grid below.
+        if (v > std::numeric_limits<int>::max() - GridPitch)
+            return v - r;
+        return v + (GridPitch - r);
+    }
+    return v - r;
+}
+
+QPoint CanvasCentre(QSize canvas)
+{
+    return {canvas.width() / 2, canvas.height() / 2};
+}
+
+CViewport CViewport::Centred(QSize canvas, double scale, double rotation, bool animating)
+{
+    return {canvas, CanvasCentre(canvas), QPoint(), scale, rotation, animating};
+}
+
+namespace {
+
+std::optional<PolarPoint> PolarOf(QPoint pixel, QPoint centre, double scale, double rotation)
+{
+    if (scale == 0.0 || !std::isfinite(scale) || !std::isfinite(rotation))
+        return std::nullopt;
+
+    const double dx = static_cast<double>(pixel.x()) - centre.x();
+    const double dy = -(static_cast<double>(pixel.y()) - centre.y()); // grows upward
+
+    PolarPoint point;
+    point.radius = std::sqrt(dx * dx + dy * dy) / scale;
+    if (dy > 0)
+        point.angle = std::atan(dx / dy);
+    else if (dy < 0)
+        point.angle = std::atan(dx / dy) + Pi;
+    else if (dx > 0)
+        point.angle = Pi / 2; // straight right
+    else if (dx < 0)
+        point.angle = -Pi / 2; // straight left
+    else
+        point.angle = 0.0; // the centre itself
+    point.angle -= rotation;
+
+    if (!std::isfinite(point.angle) || !std::isfinite(point.radius))
+        return std::nullopt;
+    return point;
+}
+
+} // namespace
+
+std::optional<PolarPoint> CViewport::ToPolar(QPoint pixel) const
+{
+    return PolarOf(pixel, centre, scale, rotation);
+}
+
+std::optional<PolarPoint> CViewport::ScreenPolar(QPoint pixel) const
+{
+    return PolarOf(pixel, centre, 1.0, 0.0);
+}
+
+QPoint CViewport::ToPixel(const PolarPoint &vertex) const
+{
+    return MapToScreen(vertex, scale, rotation, centre.x(), centre.y());
+}
+
+QPoint CViewport::ScreenPixel(const PolarPoint &onScreen) const
+{
+    return MapToScreen(onScreen, 1.0, 0.0, centre.x(), centre.y());
+}
+
+QPoint CViewport::PressSnap(QPoint pixel) const
+{
+    const QPoint p = pixel - gridOrigin;
+    return QPoint(::PressSnap(p.x()), ::PressSnap(p.y())) + gridOrigin;
+}
+
+QPoint CViewport::RoundSnap(QPoint pixel) const
+{
+    const QPoint p = pixel - gridOrigin;
+    return QPoint(::RoundSnap(p.x()), ::RoundSnap(p.y())) + gridOrigin;
+}

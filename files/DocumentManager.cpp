@@ -1,0 +1,224 @@
+#include "files/DocumentManager.h"
+
+#include "export/DesignFile.h"
+#include "export/DesignReader.h"
+#include "model/Copies.h"
+#include "model/DesignDocument.h"
+#include "platform/DialogSeam.h"
+#include "platform/OutputFile.h"
+#include "platform/SettingsStore.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QMenu>
+#include <QWidget>
+
+#include <new>
+
+namespace {
+
+const QString RecentSection = QStringLiteral("Recent");
+const QString FolderEntry = QStringLiteral("Folder");
+
+void Warn(QWidget *parent, const QString &text)
+{
+    CDialogSeam::Current().Message(parent, QMessageBox::Warning, QCoreApplication::applicationName(),
+                                   text, QMessageBox::Ok);
+}
+
+} // namespace
+
+CDocumentManager::CDocumentManager(QWidget &window, CDesignDocument &document,
+                                   std::function<bool()> busy)
+    : QObject(&window), m_window(window), m_document(document), m_busy(std::move(busy))
+{
+    const auto make = [this](const QString &text, const QKeySequence &key, auto slot) {
+        auto *action = new QAction(text, this);
+        action->setShortcut(key);
+        connect(action, &QAction::triggered, this, slot);
+        m_window.addAction(action);
+        return action;
+    };
+    m_open = make(QStringLiteral("&Open Design..."), QKeySequence(Qt::CTRL | Qt::Key_O), &CDocumentManager::OnOpen);
+    m_save = make(QStringLiteral("Sa&ve"), QKeySequence(Qt::CTRL | Qt::Key_S), &CDocumentManager::OnSave);
+    m_generate = make(QStringLiteral("&Generate..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
+                      &CDocumentManager::OnGenerate);
+    connect(&m_document.UndoStack(), &QUndoStack::cleanChanged, this, &CDocumentManager::UpdateCaption);
+    UpdateCaption();
+}
+
+QString CDocumentManager::Section()
+{
+    return RecentSection;
+}
+
+void CDocumentManager::Load(const CSettingsStore &store)
+{
+    m_recent.clear();
+    for (int i = 0; i < MostRecent; ++i) {
+        const QString path = store.Read(RecentSection, QString::number(i));
+        if (path.isEmpty())
+            break;
+        m_recent << path;
+    }
+    m_folder = store.Read(RecentSection, FolderEntry);
+}
+
+void CDocumentManager::Save(CSettingsStore &store) const
+{
+    store.RemoveSection(RecentSection);
+    for (int i = 0; i < m_recent.size(); ++i)
+        store.Write(RecentSection, QString::number(i), m_recent[i]);
+    if (!m_folder.isEmpty())
+        store.Write(RecentSection, FolderEntry, m_folder);
+}
+
+QMenu *CDocumentManager::RecentMenu(QWidget *parent)
+{
+    auto *menu = new QMenu(QStringLiteral("Op&en Recent"), parent);
+    for (const QString &path : m_recent) {
+        QAction *item = menu->addAction(QFileInfo(path).fileName(), this, [this, path] {
+            if (!m_busy())
+                Open(path);
+        });
+        item->setToolTip(path);
+        // A design that is no longer there cannot be opened.
+        item->setEnabled(QFileInfo(path).isFile());
+    }
+    menu->addSeparator();
+    QAction *clear = menu->addAction(QStringLiteral("&Clear List"), this, [this] {
+        m_recent.clear();
+        emit RecentChanged();
+    });
+    clear->setEnabled(!m_recent.isEmpty());
+    menu->setEnabled(true);
+    return menu;
+}
+
+void CDocumentManager::OnOpen()
+{
+    if (m_busy())
+        return;
+    const QString path = CDialogSeam::Current().OpenFileName(&m_window, m_folder);
+    if (!path.isEmpty())
+        Open(path);
+}
+
+bool CDocumentManager::Open(const QString &path)
+{
+    if (m_busy())
+        return false;
+    ShapeList shapes;
+    try {
+        shapes = ReadDesign(path);
+    } catch (const CDesignReadError &e) {
+        Warn(&m_window, DesignReadMessage(path, e));
+        return false;
+    } catch (const std::bad_alloc &) {
+        Warn(&m_window, QStringLiteral("%1 is too large to open.").arg(path));
+        return false;
+    }
+    if (!KeepOrDropChanges(QStringLiteral("Generate it before opening %1?").arg(QFileInfo(path).fileName())))
+        return false;
+    RecogniseGroups(shapes);
+    m_document.ReplaceAll(std::move(shapes), QStringLiteral("Open design"));
+    m_document.MarkUnmodified();
+    SetFile(path);
+    return true;
+}
+
+void CDocumentManager::OpenDropped(const QStringList &files)
+{
+    if (files.isEmpty())
+        return;
+    Open(files.constFirst());
+    if (files.size() > 1)
+        CDialogSeam::Current().Message(&m_window, QMessageBox::Information, QCoreApplication::applicationName(),
+                                       QStringLiteral("%1 files were dropped; only the first, %2, was opened.")
+                                           .arg(files.size())
+                                           .arg(QFileInfo(files.constFirst()).fileName()),
+                                       QMessageBox::Ok);
+}
+
+void CDocumentManager::Restored()
+{
+    m_fileName.clear();
+    UpdateCaption();
+}
+
+bool CDocumentManager::OnSave()
+{
+    if (m_busy())
+        return false;
+    return m_fileName.isEmpty() ? OnGenerate() : Write(m_fileName);
+}
+
+bool CDocumentManager::OnGenerate()
+{
+    if (m_busy())
+        return false;
+    const QString path = CDialogSeam::Current().SaveFileName(&m_window, QStringLiteral("JVF"), m_folder);
+    return !path.isEmpty() && Write(path);
+}
+
+bool CDocumentManager::Write(const QString &path)
+{
+    try {
+        ExportDesign(path, m_document.Shapes());
+        m_document.MarkUnmodified();
+        SetFile(path);
+        emit Written(m_fileName);
+        return true;
+    } catch (const CFileException &e) {
+        Warn(&m_window, QStringLiteral("Problem opening file!\n") + e.Description().left(255));
+    } catch (const CDesignLimitError &e) {
+        Warn(&m_window, QString::fromStdString(e.what()));
+    } catch (const std::bad_alloc &) {
+        CDialogSeam::Current().Message(&m_window, QMessageBox::Warning, QStringLiteral("Memory Problem"),
+                                       QStringLiteral("Memory allocation problem"), QMessageBox::Ok);
+    }
+    return false;
+}
+
+bool CDocumentManager::KeepOrDropChanges(const QString &question)
+{
+    if (!m_document.IsModified())
+        return true;
+    const auto answer = CDialogSeam::Current().Ask(
+        &m_window, QCoreApplication::applicationName(),
+        QStringLiteral("The design has shapes that were not generated into a design file.\n") + question,
+        {{QMessageBox::Save, QStringLiteral("&Generate...")},
+         {QMessageBox::Discard, QStringLiteral("&Discard")},
+         {QMessageBox::Cancel, QStringLiteral("&Cancel")}},
+        QMessageBox::Cancel);
+    if (answer == QMessageBox::Save)
+        return OnGenerate();
+    return answer == QMessageBox::Discard;
+}
+
+void CDocumentManager::SetFile(const QString &path)
+{
+    m_fileName = QFileInfo(path).absoluteFilePath();
+    Remember(m_fileName);
+    UpdateCaption();
+}
+
+void CDocumentManager::Remember(const QString &path)
+{
+    m_recent.removeAll(path);
+    m_recent.prepend(path);
+    while (m_recent.size() > MostRecent)
+        m_recent.removeLast();
+    m_folder = QFileInfo(path).absolutePath();
+    emit RecentChanged();
+}
+
+void CDocumentManager::UpdateCaption()
+{
+    // "[*]" is where Qt shows the modified mark.
+    m_window.setWindowTitle(m_fileName.isEmpty()
+                                ? QStringLiteral("Vortigram")
+                                : QFileInfo(m_fileName).fileName() + QStringLiteral("[*] - Vortigram"));
+    m_window.setWindowModified(!m_fileName.isEmpty() && m_document.IsModified());
+}
