@@ -447,12 +447,12 @@ void tst_Window::typing()
     auto *label = field->findChild<QLabel *>();
     for (const QSize size : {w->size(), w->minimumSize()}) {
         w->resize(size);
-        QTest::keyClick(w.get(), Qt::Key_1);
+        QTest::keyClick(&w->Canvas(), Qt::Key_1);
         int whole = 0;
         for (const QString &text : QStringList{"100", "100<45<3", QString(32000, u'(') + "1<1"} + QStringList(50, "1<1")) {
             edit->setText(text);
             QTest::keyClick(edit, Qt::Key_Return);
-            whole += label->isVisible() && edit->text() == text && CanvasRect(size).contains(field->geometry()) &&
+            whole += label->isVisible() && edit->text() == text && w->Canvas().rect().contains(field->geometry()) &&
                      field->rect().contains(label->geometry()) && label->heightForWidth(label->width()) <= label->height();
         }
         QCOMPARE(whole, 4); // the next size ends the shape

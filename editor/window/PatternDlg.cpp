@@ -133,7 +133,14 @@ CPatternDlg::CPatternDlg(CRecoveryFile *recovery, QWidget *parent)
         m_recovery->Follow(m_document);
 }
 
-CPatternDlg::~CPatternDlg() = default;
+CPatternDlg::~CPatternDlg()
+{
+    // The canvas and its tools go while the design they work on is still
+    // here: the hide that a window's end brings would otherwise finish an
+    // entry into a document already gone.
+    m_canvas->Tools().Active().Interrupt();
+    delete takeCentralWidget();
+}
 
 void CPatternDlg::ConnectControls()
 {
