@@ -401,7 +401,7 @@ void CPatternDlg::closeEvent(QCloseEvent *event)
         return;
     }
     m_closePending = false;
-    if (!m_files.KeepOrDropChanges(QStringLiteral("Generate it before closing?")))
+    if (!m_files.KeepOrDropChanges(QStringLiteral("closing")))
         return;
     if (!SaveSettings(true))
         return;

@@ -71,6 +71,7 @@ private slots:
     void picker();
     void fullDisk_data();
     void fullDisk();
+    void fileTies();
 };
 
 namespace {
@@ -400,14 +401,6 @@ void tst_Window::openAndClose()
     m_seam->answers = {B::Cancel, B::Discard};
     QVERIFY(!w->Files().Open(File("a.jvf")) && w->Files().Open(File("a.jvf")));
     QCOMPARE(Str(w->Shapes()[0]->Points()[0].radius, w->Document().IsModified(), w->Document().UndoStack().undoText(), caption()), "70 0 Open design a.jvf[*] - Vortigram 0");
-    QTest::keyClick(w.get(), Qt::Key_Z, Qt::ControlModifier); // Open undone: the unexported shape is back
-    QCOMPARE(Str(records() == drawn, caption()), "1 a.jvf[*] - Vortigram 1");
-    QTest::keyClick(w.get(), Qt::Key_Y, Qt::ControlModifier);
-    // Save writes the design's file with no dialog; the caption marks a change until then.
-    Draw(*w, {{240, 150}, {300, 150}});
-    QCOMPARE(caption(), "a.jvf[*] - Vortigram 1");
-    QTest::keyClick(w.get(), Qt::Key_S, Qt::ControlModifier);
-    QCOMPARE(Str(ReadFileBytes(File("a.jvf")) == records(), caption(), m_seam->folders.size()), "1 a.jvf[*] - Vortigram 0 0");
 
     // Drops: a design; a file that is none, with Open's message; two files, the first opened.
     const auto dropped = [&](const QStringList &names) {
@@ -425,14 +418,14 @@ void tst_Window::openAndClose()
     };
     WriteFileBytes(File("b.JVF"), QByteArray::fromHex("FFE0AD0F0200FFFFFF00") + design.mid(10) + design.mid(10));
     WriteFileBytes(File("c.png"), "\x89PNG");
-    QCOMPARE(dropped({"c.png"}), Str(2, "Cannot open " + File("c.png") + ".\nThe file is 4 bytes long; a design file begins with a 10-byte header."));
+    QCOMPARE(dropped({"c.png"}), Str(1, "Cannot open " + File("c.png") + ".\nThe file is 4 bytes long; a design file begins with a 10-byte header."));
     QCOMPARE(dropped({"b.JVF", "c.png"}), "2 2 files were dropped; only the first, b.JVF, was opened.");
     QCOMPARE(caption(), "b.JVF[*] - Vortigram 0");
 
-    // Closing with unexported shapes: Cancel, Generate... then no file, Generate... and a file.
+    // Closing with unexported shapes: Cancel, Generate... then no name, Generate... and a name.
     Draw(*w, {{240, 150}, {280, 150}});
     m_seam->texts.clear();
-    m_seam->answers = {B::Cancel, B::Save, B::Save};
+    m_seam->answers = {B::Cancel, B::SaveAll, B::SaveAll}; // Save All: Generate... beside Save
     m_seam->files = {"", File("out.jvf")};
     QVERIFY(!w->close() && !w->close() && w->isVisible());
     QVERIFY(w->close());
@@ -857,6 +850,44 @@ void tst_Window::fullDisk()
              Str(settings ? "inner vortigram.conf" : "d.jvf inner", fault.isEmpty() ? 31690 : 17, fault.isEmpty() ? 0 : 1 + 2 * settings));
     QVERIFY2(fault.isEmpty() || (said.endsWith(r.reason) && said.startsWith(settings ? "The settings could not be saved to " +
              target + ":\n" : "Problem opening file!\n")), qPrintable(said));
+}
+
+void tst_Window::fileTies()
+{
+    // Open Recent: a name two entries share shows its folder, from ~ in the home folder; the whole path in the tips; & is no key.
+    const QString home = QDir::homePath();
+    m_settings->WriteIni(QString("[Recent]\n0=%1/a/x\n1=%1/x\n2=%1x/x\n3=/x\n4=%1/&\n").arg(home).toUtf8());
+    const Window w = Open();
+    const std::unique_ptr<QMenu> menu(w->Files().RecentMenu(nullptr));
+    QString said;
+    for (const QAction *item : menu->actions())
+        said += item->text() + item->statusTip() + (item->toolTip() == item->statusTip() ? "|" : "?");
+    QCOMPARE(said.replace(home, "H"), "&1 x (~/a)H/a/x|&2 x (~)H/x|&3 x (Hx)Hx/x|&4 x (/)/x|&5 &&H/&||&Clear List?");
+    // Each undo step keeps its file and whether the file holds it, through the window's keys (Y: Ctrl+Shift+Z, G: Ctrl+Shift+S),
+    // with a shape drawn (D), a restore (R), closing (X, and whether C is as it was) and a folder in C's place (F) or not.
+    const auto one = [](char name) { return QByteArray::fromHex("FFE0AD0F0100FFFFFF000101FFFFFF000000") + Le(0.5) + Le(name); };
+    for (const char name : {'A', 'B', 'C'})
+        WriteFileBytes(File(QString(name)), one(name));
+    m_seam->files = {File("C"), "", File("A"), File("B"), File("G"), ""};
+    m_seam->answers = {B::Discard, B::Cancel, B::Save, B::Ok, B::Save};
+    said.clear();
+    for (const char key : QByteArray("OZSYODOZSYZZGYZZRZYSXZDFXFX")) {
+        switch (key) {
+        case 'D': Draw(*w, {{240, 150}, {280, 150}}); break;
+        case 'R': w->Document().ReplaceAll({}, "Restore design"), w->Files().Restored(); break;
+        case 'X': said += Str(w->close(), ReadFileBytes(File("C")) == one('C')); break;
+        case 'F': QFileInfo(File("C")).isDir() ? QDir().rmdir(File("C")) : QFile::remove(File("C")) && QDir().mkdir(File("C")); break;
+        default: QTest::keyClick(w.get(), "OZZSS"[QByteArray("OZYSG").indexOf(key)], Qt::ControlModifier | (key == 'Y' || key == 'G' ? Qt::ShiftModifier : Qt::NoModifier));
+        }
+        said += w->windowTitle().left(1) + (w->isWindowModified() ? "* " : " ");
+    }
+    QCOMPARE(said, "C V V C A A* B A* A B A A* G A G C V C V V 0 1V C C* C* 0 0C* C* 1 0C ");
+    QCOMPARE(Str(ReadFileBytes(File("C")) == DesignHeader(2) + Records(w->Shapes()), ReadFileBytes(File("A")).replace(Le('A'), Le('C')) == ReadFileBytes(File("C")),
+                 ReadFileBytes(File("B")) == one('B'), ReadFileBytes(File("G")) == one('A'), m_seam->folders.size(), m_seam->offered.removeDuplicates()),
+             "1 1 1 1 6 2");
+    QCOMPARE(Str(m_seam->offered, m_seam->texts.mid(0, 3)), "&Save|&Generate...|&Discard|&Cancel &Generate...|&Discard|&Cancel The design has changes that "
+             "were not saved to A.\nSave them before opening B? The design has shapes that were not generated into a design file.\nGenerate it before "
+             "closing? The design has changes that were not saved to C.\nSave them before closing?");
 }
 
 QTEST_MAIN(tst_Window)
