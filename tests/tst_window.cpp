@@ -4,6 +4,7 @@
 #include "app/AboutDlg.h"
 #include "editor/PatternDlg.h"
 #include "editor/PolarField.h"
+#include "editor/RecoveryPrompt.h"
 #include "editor/Preview.h"
 #include "model/Copies.h"
 #include "export/DesignFile.h"
@@ -33,6 +34,7 @@
 #include <set>
 #include <numeric>
 #include <random>
+#include <sys/ptrace.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -72,6 +74,7 @@ private slots:
     void fullDisk_data();
     void fullDisk();
     void fileTies();
+    void restoreKilled();
 };
 
 namespace {
@@ -524,10 +527,10 @@ void tst_Window::recovery()
     w.reset();
     run = std::move(second);
     // Each run: its answer, what it does before it dies (c clear, d draw), what it was asked, the folder.
-    const QString full = disk.Why().isEmpty() ? asked + "|The recovery copy could not be written: No space left on device.|" : "";
+    const bool small = disk.Why().isEmpty();
     const struct { B::StandardButton answer; char then; QString said, folder; } runs[] = {
-        // Restored, first onto a full disk: the old copy goes only once this run's own holds the design.
-        {B::Yes, 'c', full + asked, "design-2.journal design-2.lock"},
+        // Restored onto a full disk (when there is one): the copy moves into this run's slot, needing no room.
+        {B::Yes, 'c', asked, "design-2.journal design-2.lock"},
         // The run before cleared its design: nothing to offer, and the copy goes.
         {B::No, 'd', "", "design-1.lock"},
         // No: the copy goes for good.
@@ -537,7 +540,7 @@ void tst_Window::recovery()
         // Ok answers the message and the Clear question.
         m_seam->answers = {r.answer, B::Ok, r.answer, B::Ok};
         w = Open(run.get());
-        if (!full.isEmpty() && r.then == 'c') {
+        if (small && r.then == 'c') {
             disk.Fill(0);
             w->OfferRecovery();
             disk.Fill(500000);
@@ -888,6 +891,38 @@ void tst_Window::fileTies()
     QCOMPARE(Str(m_seam->offered, m_seam->texts.mid(0, 3)), "&Save|&Generate...|&Discard|&Cancel &Generate...|&Discard|&Cancel The design has changes that "
              "were not saved to A.\nSave them before opening B? The design has shapes that were not generated into a design file.\nGenerate it before "
              "closing? The design has changes that were not saved to C.\nSave them before closing?");
+}
+
+void tst_Window::restoreKilled()
+{
+    // A restore, then a Clear, killed after each of its system calls (traced), the crash copy's last entry torn: each
+    // next start finds one copy, of the restored design (1 shape) until the empty one (0) takes its place.
+    QByteArray record, found;
+    MakeShape(1, {{0.5, 70}})->AppendRecord(record);
+    m_seam->answers = {B::Yes};
+    QDir().mkpath(File("k"));
+    for (int calls = 0, status = -1; !WIFEXITED(status); ++calls, found += ' ') {
+        WriteFileBytes(File("k/design-1.journal"), QByteArray("VJNL\1\0\0\0", 8) + EncodeJournalEntry({JournalKind::Design, {}, {}, 0, {record}}) + ' ');
+        const pid_t child = fork();
+        if (child == 0) {
+            CDesignDocument document;
+            CRecoveryFile run(File("k"));
+            run.Follow(document);
+            ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
+            raise(SIGSTOP);
+            OfferRecovery(nullptr, run, document);
+            document.Clear();
+            run.Flush();
+            _exit(0);
+        }
+        // Stopped by its SIGSTOP, then at the start and at the end of each system call.
+        for (int stop = 0; stop <= 2 * calls && !WIFEXITED(status); ++stop)
+            waitpid(child, &status, 0), stop < 2 * calls && ptrace(PTRACE_SYSCALL, child, nullptr, nullptr);
+        kill(child, SIGKILL), waitpid(child, nullptr, 0);
+        for (CCrashCopy &copy : CRecoveryFile(File("k")).Orphans())
+            found += char('0' + copy.Replay().size()), copy.Discard();
+    }
+    QVERIFY2(QRegularExpression("^(1 )+(0 )+$").match(found).hasMatch(), found);
 }
 
 QTEST_MAIN(tst_Window)
