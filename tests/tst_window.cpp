@@ -896,7 +896,7 @@ void tst_Window::fileTies()
 void tst_Window::restoreKilled()
 {
     // A restore, then a Clear, killed after each of its system calls (traced), the crash copy's last entry torn: each
-    // next start finds one copy, of the restored design (1 shape) until the empty one (0) takes its place.
+    // next start finds one copy, of the restored design (1 shape) or, once the Clear is written, the empty one (0).
     QByteArray record, found;
     MakeShape(1, {{0.5, 70}})->AppendRecord(record);
     m_seam->answers = {B::Yes};
@@ -922,7 +922,7 @@ void tst_Window::restoreKilled()
         for (CCrashCopy &copy : CRecoveryFile(File("k")).Orphans())
             found += char('0' + copy.Replay().size()), copy.Discard();
     }
-    QVERIFY2(QRegularExpression("^(1 )+(0 )+$").match(found).hasMatch(), found);
+    QVERIFY2(QRegularExpression("^([01] )+(?<=0 )$").match(found).hasMatch(), found);
 }
 
 QTEST_MAIN(tst_Window)
