@@ -225,7 +225,7 @@ public:
     {
     }
 
-    ShapeList Run()
+    ShapeList Run(qint64 *end)
     {
         ReadHeader();
         for (m_entry = 1; NextEntry(); ++m_entry) {
@@ -235,6 +235,8 @@ public:
         }
         if (m_entry == 1)
             Fail("the journal's first entry, the design it started from, is incomplete or damaged.");
+        if (end)
+            *end = static_cast<qint64>(m_offset);
         ShapeList shapes;
         shapes.reserve(m_order.size());
         for (const std::uint32_t index : m_order)
@@ -411,17 +413,17 @@ QByteArray EncodeJournalEntry(const CJournalEdit &edit)
     return entry;
 }
 
-ShapeList ReplayJournal(QIODevice &device)
+ShapeList ReplayJournal(QIODevice &device, qint64 *end)
 {
-    return CReplay(device).Run();
+    return CReplay(device).Run(end);
 }
 
-ShapeList ReplayJournal(const QString &path)
+ShapeList ReplayJournal(const QString &path, qint64 *end)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw CFileException(file.errorString());
-    return ReplayJournal(file);
+    return ReplayJournal(file, end);
 }
 
 CJournalWriter::CJournalWriter(QString path)
@@ -434,6 +436,21 @@ CJournalWriter::~CJournalWriter() = default;
 qint64 CJournalWriter::Size() const
 {
     return m_file ? m_file->Size() : 0;
+}
+
+void CJournalWriter::Adopt(std::vector<QByteArray> design)
+{
+    m_design = std::move(design);
+    m_designBytes = std::accumulate(m_design.cbegin(), m_design.cend(), qint64{0},
+                                    [](qint64 bytes, const QByteArray &record) { return bytes + record.size(); });
+    m_lost = false;
+    m_file.reset();
+    m_broken = true;
+    m_due = Clock::now();
+    m_file = std::make_unique<CAppendFile>(m_path);
+    m_broken = false;
+    // Its last entries may never have been synced.
+    m_unsynced = true;
 }
 
 void CJournalWriter::Apply(CJournalEdit &edit)

@@ -55,10 +55,11 @@ QByteArray EncodeJournalEntry(const CJournalEdit &edit);
 
 // The design the journal on device leads to: every entry applied, up to the
 // end or to the first entry that is cut short or fails its checksum (the
-// last moments of a killed writer). Throws CJournalError, CFileException
-// when the device cannot be read, or std::bad_alloc.
-ShapeList ReplayJournal(QIODevice &device);
-ShapeList ReplayJournal(const QString &path);
+// last moments of a killed writer); end, when given, becomes the length of
+// those whole entries. Throws CJournalError, CFileException when the device
+// cannot be read, or std::bad_alloc.
+ShapeList ReplayJournal(QIODevice &device, qint64 *end = nullptr);
+ShapeList ReplayJournal(const QString &path, qint64 *end = nullptr);
 
 // Keeps the journal at path equal to a design, on the thread that owns it:
 // appends each change to the file at once and makes it durable within a
@@ -84,6 +85,11 @@ public:
     bool Durable() const { return !m_unsynced && !m_broken; }
     Clock::time_point Due() const { return m_due; }
     qint64 Size() const;
+    // The file at the path was replaced by another journal, whose whole
+    // entries replay to design: appends to it from now on. Throws
+    // CFileException when it cannot be opened; the next call then writes a
+    // fresh journal of design.
+    void Adopt(std::vector<QByteArray> design);
 
 private:
     void Apply(CJournalEdit &edit);

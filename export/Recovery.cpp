@@ -10,6 +10,7 @@
 #include <QStandardPaths>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <new>
@@ -243,6 +244,34 @@ void CRecoveryFile::Follow(const CDesignDocument &document)
     };
     // The start: the design as it is now.
     post(JournalKind::Design, {});
+}
+
+void CRecoveryFile::TakeOver(CCrashCopy &copy, const ShapeList &design)
+{
+    if (!m_journal)
+        throw CFileException(m_noSlot);
+    std::vector<QByteArray> records = Records(design, nullptr);
+    const QByteArray from = QFile::encodeName(copy.FileName());
+    std::unique_lock lock(m_mutex);
+    // Between passes the writer waits for this lock, so the journal is this
+    // thread's until it lets go.
+    m_idle.wait(lock, [this] { return !m_busy; });
+    // The torn last entry of a killed writer goes first: replay ignores it,
+    // but it would ignore everything appended after it too. Then the copy
+    // takes this journal's place in one step.
+    if (::truncate(from.constData(), copy.WholeBytes()) != 0 ||
+        ::rename(from.constData(), QFile::encodeName(m_fileName).constData()) != 0)
+        throw CFileException(ErrnoText());
+    // What is not yet written is of the design being replaced.
+    m_queue.clear();
+    try {
+        m_journal->Adopt(std::move(records));
+        SyncFolder(m_folder);
+    } catch (const CFileException &) {
+        // In place all the same: the writer goes on from it, or writes it
+        // afresh at its next pass.
+    }
+    copy.Discard(); // what its run left beside it
 }
 
 void CRecoveryFile::Post(CJournalEdit edit)

@@ -46,7 +46,9 @@ public:
 
     QString FileName() const { return m_fileName; }
     // The design the user last saw in that run; throws as ReplayJournal.
-    ShapeList Replay() const { return ReplayJournal(m_fileName); }
+    ShapeList Replay() { return ReplayJournal(m_fileName, &m_whole); }
+    // The length of its whole entries, as of the last Replay; -1 before.
+    qint64 WholeBytes() const { return m_whole; }
     // Removes the copy for good.
     void Discard();
     // Renames a copy that is no journal, or a damaged one, so that it is not
@@ -56,6 +58,7 @@ public:
 private:
     QString m_fileName;
     CSlotLock m_lock;
+    qint64 m_whole = -1;
 };
 
 // A copy of the design on disk, as a journal of its changes written on a
@@ -87,6 +90,12 @@ public:
 
     // Keeps the journal equal to the document from now on.
     void Follow(const CDesignDocument &document);
+    // The crash copy, replayed to design, becomes this program's journal,
+    // which the next reset of the document is to make design: renamed into
+    // this slot rather than written afresh beside it, so that a crash at any
+    // moment leaves exactly one copy of that design. Throws CFileException
+    // when it cannot be moved, and the copy stays.
+    void TakeOver(CCrashCopy &copy, const ShapeList &design);
     // Until everything handed to the writer is on disk and synced; throws
     // CFileException saying why when it could not be written.
     void Flush();

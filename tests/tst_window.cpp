@@ -4,6 +4,7 @@
 #include "app/AboutDlg.h"
 #include "window/PatternDlg.h"
 #include "tools/PolarField.h"
+#include "files/RecoveryPrompt.h"
 #include "window/Preview.h"
 #include "model/Copies.h"
 #include "export/DesignFile.h"
@@ -34,6 +35,7 @@
 #include <set>
 #include <numeric>
 #include <random>
+#include <sys/ptrace.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -73,6 +75,8 @@ private slots:
     void picker();
     void fullDisk_data();
     void fullDisk();
+    void fileTies();
+    void restoreKilled();
 };
 
 namespace {
@@ -518,14 +522,6 @@ void tst_Window::openAndClose()
     m_seam->answers = {B::Cancel, B::Discard};
     QVERIFY(!w->Files().Open(File("a.jvf")) && w->Files().Open(File("a.jvf")));
     QCOMPARE(Str(w->Shapes()[0]->Points()[0].radius, w->Document().IsModified(), w->Document().UndoStack().undoText(), caption()), "70 0 Open design a.jvf[*] - Vortigram 0");
-    QTest::keyClick(&w->Canvas(), Qt::Key_Z, Qt::ControlModifier); // Open undone: the unexported shape is back
-    QCOMPARE(Str(records() == drawn, caption()), "1 a.jvf[*] - Vortigram 1");
-    QTest::keyClick(&w->Canvas(), Qt::Key_Y, Qt::ControlModifier);
-    // Save writes the design's file with no dialog; the caption marks a change until then.
-    Draw(*w, {{240, 150}, {300, 150}});
-    QCOMPARE(caption(), "a.jvf[*] - Vortigram 1");
-    QTest::keyClick(&w->Canvas(), Qt::Key_S, Qt::ControlModifier);
-    QCOMPARE(Str(ReadFileBytes(File("a.jvf")) == records(), caption(), m_seam->folders.size()), "1 a.jvf[*] - Vortigram 0 0");
 
     // Drops: a design; a file that is none, with Open's message; two files, the first opened.
     const auto dropped = [&](const QStringList &names) {
@@ -543,14 +539,14 @@ void tst_Window::openAndClose()
     };
     WriteFileBytes(File("b.JVF"), QByteArray::fromHex("FFE0AD0F0200FFFFFF00") + design.mid(10) + design.mid(10));
     WriteFileBytes(File("c.png"), "\x89PNG");
-    QCOMPARE(dropped({"c.png"}), Str(2, "Cannot open " + File("c.png") + ".\nThe file is 4 bytes long; a design file begins with a 10-byte header."));
+    QCOMPARE(dropped({"c.png"}), Str(1, "Cannot open " + File("c.png") + ".\nThe file is 4 bytes long; a design file begins with a 10-byte header."));
     QCOMPARE(dropped({"b.JVF", "c.png"}), "2 2 files were dropped; only the first, b.JVF, was opened.");
     QCOMPARE(caption(), "b.JVF[*] - Vortigram 0");
 
-    // Closing with unexported shapes: Cancel, Generate... then no file, Generate... and a file.
+    // Closing with unexported shapes: Cancel, Generate... then no name, Generate... and a name.
     Draw(*w, {{240, 150}, {280, 150}});
     m_seam->texts.clear();
-    m_seam->answers = {B::Cancel, B::Save, B::Save};
+    m_seam->answers = {B::Cancel, B::SaveAll, B::SaveAll}; // Save All: Generate... beside Save
     m_seam->files = {"", File("out.jvf")};
     QVERIFY(!w->close() && !w->close() && w->isVisible());
     QVERIFY(w->close());
@@ -649,10 +645,10 @@ void tst_Window::recovery()
     w.reset();
     run = std::move(second);
     // Each run: its answer, what it does before it dies (c clear, d draw), what it was asked, the folder.
-    const QString full = disk.Why().isEmpty() ? asked + "|The recovery copy could not be written: No space left on device.|" : "";
+    const bool small = disk.Why().isEmpty();
     const struct { B::StandardButton answer; char then; QString said, folder; } runs[] = {
-        // Restored, first onto a full disk: the old copy goes only once this run's own holds the design.
-        {B::Yes, 'c', full + asked, "design-2.journal design-2.lock"},
+        // Restored onto a full disk (when there is one): the copy moves into this run's slot, needing no room.
+        {B::Yes, 'c', asked, "design-2.journal design-2.lock"},
         // The run before cleared its design: nothing to offer, and the copy goes.
         {B::No, 'd', "", "design-1.lock"},
         // No: the copy goes for good.
@@ -662,7 +658,7 @@ void tst_Window::recovery()
         // Ok answers the message and the Clear question.
         m_seam->answers = {r.answer, B::Ok, r.answer, B::Ok};
         w = Open(run.get());
-        if (!full.isEmpty() && r.then == 'c') {
+        if (small && r.then == 'c') {
             disk.Fill(0);
             w->OfferRecovery();
             disk.Fill(500000);
@@ -1001,6 +997,86 @@ void tst_Window::fullDisk()
              Str(settings ? "inner vortigram.conf" : "d.jvf inner", fault.isEmpty() ? 31690 : 17, fault.isEmpty() ? 0 : 1 + 2 * settings));
     QVERIFY2(fault.isEmpty() || (said.endsWith(r.reason) && said.startsWith(settings ? "The settings could not be saved to " +
              target + ":\n" : "Problem opening file!\n")), qPrintable(said));
+}
+
+void tst_Window::fileTies()
+{
+    // Open Recent: a name two entries share shows its folder, from ~ in the home folder; the whole path in the tips; & is no key.
+    const QString home = QDir::homePath();
+    m_settings->WriteIni(QString("[Recent]\n0=%1/a/x\n1=%1/x\n2=%1x/x\n3=/x\n4=%1/&\n").arg(home).toUtf8());
+    const Window w = Open();
+    const std::unique_ptr<QMenu> menu(w->Files().RecentMenu(nullptr));
+    QString said;
+    for (const QAction *item : menu->actions())
+        said += item->text() + item->statusTip() + (item->toolTip() == item->statusTip() ? "|" : "?");
+    QCOMPARE(said.replace(home, "H"), "&1 x (~/a)H/a/x|&2 x (~)H/x|&3 x (Hx)Hx/x|&4 x (/)/x|&5 &&H/&||&Clear List?");
+    // Each undo step keeps its file and whether the file holds it, through the window's keys (Y: Ctrl+Shift+Z, G: Ctrl+Shift+S),
+    // with a shape drawn (D), a restore (R), closing (X, and whether C is as it was) and a folder in C's place (F) or not.
+    const auto one = [](char name) { return QByteArray::fromHex("FFE0AD0F0100FFFFFF000101FFFFFF000000") + Le(0.5) + Le(name); };
+    for (const char name : {'A', 'B', 'C'})
+        WriteFileBytes(File(QString(name)), one(name));
+    m_seam->files = {File("C"), "", File("A"), File("B"), File("G"), ""};
+    m_seam->answers = {B::Discard, B::Cancel, B::Save, B::Ok, B::Save};
+    said.clear();
+    for (const char key : QByteArray("OZSYODOZSYZZGYZZRZYSXZDFXFX")) {
+        switch (key) {
+        case 'D': Draw(*w, {{240, 150}, {280, 150}}); break;
+        case 'R': w->Document().ReplaceAll({}, "Restore design"), w->Files().Restored(); break;
+        case 'X': said += Str(w->close(), ReadFileBytes(File("C")) == one('C')); break;
+        case 'F': QFileInfo(File("C")).isDir() ? QDir().rmdir(File("C")) : QFile::remove(File("C")) && QDir().mkdir(File("C")); break;
+        default: QTest::keyClick(w.get(), "OZZSS"[QByteArray("OZYSG").indexOf(key)], Qt::ControlModifier | (key == 'Y' || key == 'G' ? Qt::ShiftModifier : Qt::NoModifier));
+        }
+        said += w->windowTitle().left(1) + (w->isWindowModified() ? "* " : " ");
+    }
+    QCOMPARE(said, "C V V C A A* B A* A B A A* G A G C V C V V 0 1V C C* C* 0 0C* C* 1 0C ");
+    QCOMPARE(Str(ReadFileBytes(File("C")) == DesignHeader(2) + Records(w->Shapes()), ReadFileBytes(File("A")).replace(Le('A'), Le('C')) == ReadFileBytes(File("C")),
+                 ReadFileBytes(File("B")) == one('B'), ReadFileBytes(File("G")) == one('A'), m_seam->folders.size(), m_seam->offered.removeDuplicates()),
+             "1 1 1 1 6 2");
+    QCOMPARE(Str(m_seam->offered, m_seam->texts.mid(0, 3)), "&Save|&Generate...|&Discard|&Cancel &Generate...|&Discard|&Cancel The design has changes that "
+             "were not saved to A.\nSave them before opening B? The design has shapes that were not generated into a design file.\nGenerate it before "
+             "closing? The design has changes that were not saved to C.\nSave them before closing?");
+    // New (Ctrl+N): after the question, an empty design with no file and nothing to lose, as one step.
+    const Window n = Open();
+    Draw(*n, {{240, 150}, {280, 150}});
+    m_seam->answers = {B::Cancel, B::Discard};
+    QString steps;
+    for (int i = 0; i < 3; ++i) {
+        QTest::keyClick(n.get(), i < 2 ? Qt::Key_N : Qt::Key_Z, Qt::ControlModifier);
+        steps += Str(n->Shapes().size(), n->windowTitle(), n->Document().IsModified(), n->Document().UndoStack().undoText()) + ',';
+    }
+    QCOMPARE(steps, "1 Vortigram 1 Add shape,0 Vortigram 0 New design,1 Vortigram 1 Add shape,");
+}
+
+void tst_Window::restoreKilled()
+{
+    // A restore, then a Clear, killed after each of its system calls (traced), the crash copy's last entry torn: each
+    // next start finds one copy, of the restored design (1 shape) or, once the Clear is written, the empty one (0).
+    QByteArray record, found;
+    MakeShape(1, {{0.5, 70}})->AppendRecord(record);
+    m_seam->answers = {B::Yes};
+    QDir().mkpath(File("k"));
+    for (int calls = 0, status = -1; !WIFEXITED(status); ++calls, found += ' ') {
+        WriteFileBytes(File("k/design-1.journal"), QByteArray("VJNL\1\0\0\0", 8) + EncodeJournalEntry({JournalKind::Design, {}, {}, 0, {record}}) + ' ');
+        const pid_t child = fork();
+        if (child == 0) {
+            CDesignDocument document;
+            CRecoveryFile run(File("k"));
+            run.Follow(document);
+            ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
+            raise(SIGSTOP);
+            OfferRecovery(nullptr, run, document);
+            document.Clear();
+            run.Flush();
+            _exit(0);
+        }
+        // Stopped by its SIGSTOP, then at the start and at the end of each system call.
+        for (int stop = 0; stop <= 2 * calls && !WIFEXITED(status); ++stop)
+            waitpid(child, &status, 0), stop < 2 * calls && ptrace(PTRACE_SYSCALL, child, nullptr, nullptr);
+        kill(child, SIGKILL), waitpid(child, nullptr, 0);
+        for (CCrashCopy &copy : CRecoveryFile(File("k")).Orphans())
+            found += char('0' + copy.Replay().size()), copy.Discard();
+    }
+    QVERIFY2(QRegularExpression("^([01] )+(?<=0 )$").match(found).hasMatch(), found);
 }
 
 QTEST_MAIN(tst_Window)

@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QMenu>
 #include <QWidget>
@@ -27,11 +28,24 @@ void Warn(QWidget *parent, const QString &text)
                                    text, QMessageBox::Ok);
 }
 
+// A folder as the user knows it: the home folder and those in it from ~.
+QString ShownFolder(const QString &folder)
+{
+    const QString home = QDir::homePath();
+    if (home == QStringLiteral("/") || !(folder == home || folder.startsWith(home + '/')))
+        return folder;
+    return '~' + folder.mid(home.size());
+}
+
+// Qt has no Save As button: Save All stands for Generate beside Save.
+constexpr auto GenerateAnswer = QMessageBox::SaveAll;
+
 } // namespace
 
 CDocumentManager::CDocumentManager(QWidget &window, CDesignDocument &document,
                                    std::function<bool()> busy)
-    : QObject(&window), m_window(window), m_document(document), m_busy(std::move(busy))
+    : QObject(&window), m_window(window), m_document(document), m_busy(std::move(busy)),
+      m_ties(document.UndoStack())
 {
     const auto make = [this](const QString &text, const QKeySequence &key, auto slot) {
         auto *action = new QAction(text, this);
@@ -44,7 +58,7 @@ CDocumentManager::CDocumentManager(QWidget &window, CDesignDocument &document,
     m_save = make(QStringLiteral("Sa&ve"), QKeySequence(Qt::CTRL | Qt::Key_S), &CDocumentManager::OnSave);
     m_generate = make(QStringLiteral("&Generate..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
                       &CDocumentManager::OnGenerate);
-    connect(&m_document.UndoStack(), &QUndoStack::cleanChanged, this, &CDocumentManager::UpdateCaption);
+    connect(&m_ties, &CFileTies::Changed, this, &CDocumentManager::UpdateCaption);
     UpdateCaption();
 }
 
@@ -77,12 +91,23 @@ void CDocumentManager::Save(CSettingsStore &store) const
 QMenu *CDocumentManager::RecentMenu(QWidget *parent)
 {
     auto *menu = new QMenu(QStringLiteral("Op&en Recent"), parent);
-    for (const QString &path : m_recent) {
-        QAction *item = menu->addAction(QFileInfo(path).fileName(), this, [this, path] {
+    menu->setToolTipsVisible(true);
+    QStringList names;
+    for (const QString &path : m_recent)
+        names << QFileInfo(path).fileName();
+    for (qsizetype i = 0; i < m_recent.size(); ++i) {
+        const QString &path = m_recent[i];
+        QString name = names[i];
+        if (names.count(name) > 1)
+            name += QStringLiteral(" (%1)").arg(ShownFolder(QFileInfo(path).absolutePath()));
+        // The digits are the access keys: a name's own & is no key.
+        const QString text = QStringLiteral("&%1 %2").arg(QString::number(i + 1), name.replace('&', QStringLiteral("&&")));
+        QAction *item = menu->addAction(text, this, [this, path] {
             if (!m_busy())
                 Open(path);
         });
         item->setToolTip(path);
+        item->setStatusTip(path);
         // A design that is no longer there cannot be opened.
         item->setEnabled(QFileInfo(path).isFile());
     }
@@ -119,11 +144,10 @@ bool CDocumentManager::Open(const QString &path)
         Warn(&m_window, QStringLiteral("%1 is too large to open.").arg(path));
         return false;
     }
-    if (!KeepOrDropChanges(QStringLiteral("Generate it before opening %1?").arg(QFileInfo(path).fileName())))
+    if (!KeepOrDropChanges(QStringLiteral("opening %1").arg(QFileInfo(path).fileName())))
         return false;
     RecogniseGroups(shapes);
     m_document.ReplaceAll(std::move(shapes), QStringLiteral("Open design"));
-    m_document.MarkUnmodified();
     SetFile(path);
     return true;
 }
@@ -141,17 +165,27 @@ void CDocumentManager::OpenDropped(const QStringList &files)
                                        QMessageBox::Ok);
 }
 
+bool CDocumentManager::New()
+{
+    if (m_busy() || !KeepOrDropChanges(QStringLiteral("starting a new design")))
+        return false;
+    m_document.ReplaceAll({}, QStringLiteral("New design"));
+    // Nothing to lose in an empty design, as at the start.
+    m_ties.Tie({}, true);
+    return true;
+}
+
 void CDocumentManager::Restored()
 {
-    m_fileName.clear();
-    UpdateCaption();
+    m_ties.Tie({}, false);
 }
 
 bool CDocumentManager::OnSave()
 {
     if (m_busy())
         return false;
-    return m_fileName.isEmpty() ? OnGenerate() : Write(m_fileName);
+    const QString file = FileName();
+    return file.isEmpty() ? OnGenerate() : Write(file);
 }
 
 bool CDocumentManager::OnGenerate()
@@ -166,9 +200,8 @@ bool CDocumentManager::Write(const QString &path)
 {
     try {
         ExportDesign(path, m_document.Shapes());
-        m_document.MarkUnmodified();
         SetFile(path);
-        emit Written(m_fileName);
+        emit Written(FileName());
         return true;
     } catch (const CFileException &e) {
         Warn(&m_window, QStringLiteral("Problem opening file!\n") + e.Description().left(255));
@@ -181,27 +214,35 @@ bool CDocumentManager::Write(const QString &path)
     return false;
 }
 
-bool CDocumentManager::KeepOrDropChanges(const QString &question)
+bool CDocumentManager::KeepOrDropChanges(const QString &before)
 {
     if (!m_document.IsModified())
         return true;
-    const auto answer = CDialogSeam::Current().Ask(
-        &m_window, QCoreApplication::applicationName(),
-        QStringLiteral("The design has shapes that were not generated into a design file.\n") + question,
-        {{QMessageBox::Save, QStringLiteral("&Generate...")},
-         {QMessageBox::Discard, QStringLiteral("&Discard")},
-         {QMessageBox::Cancel, QStringLiteral("&Cancel")}},
-        QMessageBox::Cancel);
+    // Save answers as Ctrl+S does: into the design's file, or with none, Generate.
+    const QString file = QFileInfo(FileName()).fileName();
+    const QString text = file.isEmpty()
+        ? QStringLiteral("The design has shapes that were not generated into a design file.\nGenerate it before %1?").arg(before)
+        : QStringLiteral("The design has changes that were not saved to %1.\nSave them before %2?").arg(file, before);
+    CDialogSeam::Choices choices = {{QMessageBox::Save, file.isEmpty() ? QStringLiteral("&Generate...") : QStringLiteral("&Save")},
+                                    {QMessageBox::Discard, QStringLiteral("&Discard")},
+                                    {QMessageBox::Cancel, QStringLiteral("&Cancel")}};
+    if (!file.isEmpty())
+        choices.insert(1, {GenerateAnswer, QStringLiteral("&Generate...")});
+    const auto answer = CDialogSeam::Current().Ask(&m_window, QCoreApplication::applicationName(), text,
+                                                   choices, QMessageBox::Cancel);
     if (answer == QMessageBox::Save)
+        return OnSave();
+    if (answer == GenerateAnswer)
         return OnGenerate();
     return answer == QMessageBox::Discard;
 }
 
 void CDocumentManager::SetFile(const QString &path)
 {
-    m_fileName = QFileInfo(path).absoluteFilePath();
-    Remember(m_fileName);
-    UpdateCaption();
+    // This step is what the file holds, and so are the later steps' edits of it.
+    const QString file = QFileInfo(path).absoluteFilePath();
+    m_ties.Tie(file, true);
+    Remember(file);
 }
 
 void CDocumentManager::Remember(const QString &path)
@@ -216,9 +257,14 @@ void CDocumentManager::Remember(const QString &path)
 
 void CDocumentManager::UpdateCaption()
 {
-    // "[*]" is where Qt shows the modified mark.
-    m_window.setWindowTitle(m_fileName.isEmpty()
-                                ? QStringLiteral("Vortigram")
-                                : QFileInfo(m_fileName).fileName() + QStringLiteral("[*] - Vortigram"));
-    m_window.setWindowModified(!m_fileName.isEmpty() && m_document.IsModified());
+    // "[*]" is where Qt shows the modified mark. Unchanged at most steps, as
+    // each pointer move of a drag is one.
+    const QString file = FileName();
+    const QString title = file.isEmpty() ? QStringLiteral("Vortigram")
+                                         : QFileInfo(file).fileName() + QStringLiteral("[*] - Vortigram");
+    const bool modified = !file.isEmpty() && m_document.IsModified();
+    if (title != m_window.windowTitle())
+        m_window.setWindowTitle(title);
+    if (modified != m_window.isWindowModified())
+        m_window.setWindowModified(modified);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/FileTies.h"
+
 #include <QObject>
 #include <QStringList>
 
@@ -14,7 +16,7 @@ class QWidget;
 // The design's file and the commands on it: Open, Open Recent, Save,
 // Generate (Save As), the question before unexported changes are dropped,
 // and the window's caption, which names the file and shows when the design
-// differs from it. The recent designs and the folder last used are kept in
+// differs from it. Each undo step keeps its own file (see CFileTies). The recent designs and the folder last used are kept in
 // the settings file under a section of their own.
 class CDocumentManager : public QObject
 {
@@ -26,8 +28,9 @@ public:
     // busy: commands wait while it is true.
     CDocumentManager(QWidget &window, CDesignDocument &document, std::function<bool()> busy);
 
-    // The file the design was last opened from or written to; empty for none.
-    QString FileName() const { return m_fileName; }
+    // The file the design was opened from or written to, as of the current
+    // undo step; empty for none.
+    QString FileName() const { return m_ties.File(); }
     QStringList RecentFiles() const { return m_recent; }
     QString Folder() const { return m_folder; }
 
@@ -38,7 +41,9 @@ public:
     QAction *OpenAction() const { return m_open; }
     QAction *SaveAction() const { return m_save; }
     QAction *GenerateAction() const { return m_generate; }
-    // "Open Recent", made afresh each time the menu opens.
+    // "Open Recent", made afresh each time the menu opens: "&1 name", with
+    // "(folder)" after a name that two entries share, the whole path in the
+    // item's tool and status tips.
     QMenu *RecentMenu(QWidget *parent);
 
     // Replaces the design with the file's, as one step that can be undone,
@@ -46,10 +51,14 @@ public:
     bool Open(const QString &path);
     // Files dropped on the window: the first is opened, and a word said of the others.
     void OpenDropped(const QStringList &files);
+    // An empty design with no file, as one step that can be undone, after
+    // asking about unexported changes. False when nothing changed.
+    bool New();
     // The design came back from a crash: it has no file.
     void Restored();
-    // Asks whether to generate unexported changes first; false to stop.
-    bool KeepOrDropChanges(const QString &question);
+    // Asks whether to save (or generate) unexported changes before, for
+    // example, "closing"; false to stop.
+    bool KeepOrDropChanges(const QString &before);
 
 public slots:
     void OnOpen();
@@ -74,7 +83,7 @@ private:
     QWidget &m_window;
     CDesignDocument &m_document;
     std::function<bool()> m_busy;
-    QString m_fileName;
+    CFileTies m_ties;
     QStringList m_recent;
     QString m_folder;
     QAction *m_open;

@@ -66,9 +66,18 @@ bool OfferRecovery(QWidget *parent, CRecoveryFile &recovery, CDesignDocument &do
         // Restored, but not exported: closing asks about it as about any change.
         // A journal keeps no copy groups: found again as for an opened file.
         RecogniseGroups(*shapes);
-        document.ReplaceAll(std::move(*shapes), QStringLiteral("Restore design"));
+        // The copy becomes this run's own before the design is restored from it.
+        bool moved = true;
         try {
-            // The old copy goes only once this run's own holds the design.
+            recovery.TakeOver(copy, *shapes);
+        } catch (const CFileException &) {
+            moved = false;
+        }
+        document.ReplaceAll(std::move(*shapes), QStringLiteral("Restore design"));
+        if (moved)
+            return true;
+        try {
+            // Not moved: the old copy goes only once this run's own holds the design.
             recovery.Flush();
             copy.Discard();
         } catch (const CFileException &e) {

@@ -327,11 +327,8 @@ void CPatternDlg::OnUndoOrRedo(bool undo)
 
 void CPatternDlg::OnNew()
 {
-    if (IsBusy() || !m_files.KeepOrDropChanges(QStringLiteral("Generate it before starting a new design?")))
-        return;
-    m_document.ReplaceAll({}, QStringLiteral("New design"));
-    m_document.MarkUnmodified();
-    m_files.Restored(); // no file
+    if (!IsBusy())
+        m_files.New();
 }
 
 void CPatternDlg::OnApplyScale()
@@ -401,7 +398,7 @@ void CPatternDlg::closeEvent(QCloseEvent *event)
         return;
     }
     m_closePending = false;
-    if (!m_files.KeepOrDropChanges(QStringLiteral("Generate it before closing?")))
+    if (!m_files.KeepOrDropChanges(QStringLiteral("closing")))
         return;
     if (!SaveSettings(true))
         return;

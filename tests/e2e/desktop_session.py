@@ -222,8 +222,8 @@ def session():
     # Escape cancels, and the window stays.
     close(p, main, "Escape")
     focus(p, main)
-    # Discard follows the default Generate... in the focus chain.
-    close(p, main, "Tab", "Return")
+    # The design has a file: Save is the default; Discard by its letter.
+    close(p, main, "alt+d")
     check(p.wait(10) == 0, f"the program ended with {p.returncode}")
     # [Settings] is the last section, and the only one with a Scale.
     check("\nScale=0.500000\n" in CONF.read_text().partition("[Settings]")[2], CONF.read_text())

@@ -46,6 +46,9 @@ QMessageBox::StandardButton ScriptedSeam::Ask(QWidget *, const QString &, const 
                                               QMessageBox::StandardButton escape)
 {
     texts << text;
+    offered << QString();
+    for (const auto &choice : choices)
+        offered.last() += (offered.last().isEmpty() ? "" : "|") + choice.second;
     return Next(answers, escape != QMessageBox::NoButton ? escape : choices.constFirst().first);
 }
 

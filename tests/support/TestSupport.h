@@ -35,6 +35,7 @@ public:
     std::deque<QString> files; // Save As and Open
     std::deque<std::uint32_t> colours; // empty: the chooser is cancelled
     QStringList texts;
+    QStringList offered; // each question's labels, joined by |
     QList<std::uint32_t> initials; // the chooser's starting colours
 
     QMessageBox::StandardButton Message(QWidget *, QMessageBox::Icon, const QString &, const QString &text,
