@@ -501,8 +501,7 @@ CShapeEntry::Setup CPatternDlg::EntrySetup() const
     CShapeEntry::Setup setup;
     setup.type = PolygonChecked() ? CPolyStorage::TypeValue : CLineStorage::TypeValue;
     setup.view = View();
-    setup.copies = m_options.Values().copies;
-    setup.mirror = m_options.Values().mirror;
+    setup.pattern = CopyPattern(m_options.Values());
     setup.polarSnap = m_options.Values().polarSnap;
     setup.spokes = m_options.Spokes();
     return setup;
@@ -517,7 +516,13 @@ void CPatternDlg::EntryEnded(std::unique_ptr<CObjectStorage> shape)
 {
     if (shape) {
         const CEditorSettings &options = m_options.Values();
-        ShapeList shapes = MakeCopies(std::move(shape), options.copies, options.mirror);
+        const CopyGroup pattern = CopyPattern(options);
+        if (const QString why = CopiesProblem(*shape, pattern, options.scale); !why.isEmpty()) {
+            Say(this, QMessageBox::Warning, why);
+            RunDeferredClose();
+            return;
+        }
+        ShapeList shapes = MakeCopies(std::move(shape), pattern);
         if (options.cycleColours)
             CycleColours(shapes, ColourList(Background()), Background().SelectedIndex(),
                          ColourList(Foreground()), Foreground().SelectedIndex());
