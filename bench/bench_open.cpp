@@ -5,6 +5,7 @@
 
 #include "export/DesignFile.h"
 #include "export/DesignReader.h"
+#include "model/Copies.h"
 
 #include <QDir>
 #include <QFile>
@@ -86,6 +87,33 @@ void BM_OpenBytesOnly(benchmark::State &state)
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(OpenBenchBytes));
 }
 BENCHMARK(BM_OpenBytesOnly)->Unit(benchmark::kMillisecond)->Apply(Repeated);
+
+// The rest of opening: finding the copy groups of the design read, as the
+// window does, here in one without any.
+void BM_OpenGroups(benchmark::State &state)
+{
+    if (!FileIsReady(state))
+        return;
+    ShapeList shapes = ReadDesign(OpenBenchFile());
+    for (auto _ : state)
+        RecogniseGroups(shapes);
+}
+BENCHMARK(BM_OpenGroups)->Unit(benchmark::kMillisecond)->Apply(Repeated);
+
+// The same in a design made of spirals: 91 clicks of 360 copies over two
+// turns, each 0.99 of the last, with their mirror images.
+void BM_OpenGroupsSpirals(benchmark::State &state)
+{
+    ShapeList shapes;
+    for (auto &drawn : MakeExportDesign(OpenShapes / 720))
+        for (auto &shape : MakeCopies(std::move(drawn), CopyPattern({360, 720, false, 0.99, true})))
+            shapes.push_back(std::move(shape));
+    for (auto _ : state)
+        RecogniseGroups(shapes);
+    if (shapes.front()->Group().group->copies != 360)
+        state.SkipWithError("the spirals were not found");
+}
+BENCHMARK(BM_OpenGroupsSpirals)->Unit(benchmark::kMillisecond)->Apply(Repeated);
 
 // A line of /proc/self/status, such as "VmHWM:", in KiB; -1 when missing.
 long StatusKiB(const char *field)

@@ -83,7 +83,7 @@ BENCHMARK(BM_LongBandMove)->Unit(benchmark::kMicrosecond)->Apply(Repeated);
 // The right click that ends an entry of three vertices, timed until the end
 // of the next paint, which shows the new shape and its copies. Each shape is
 // entered, painted and its recovery copy written before the timing starts.
-void FinishShape(benchmark::State &state, int shapes, int copies, bool mirror, bool recover)
+void FinishShape(benchmark::State &state, int shapes, const CopySettings &copying, bool recover)
 {
     // In XDG_STATE_HOME, which main() points at a temporary folder.
     std::unique_ptr<CRecoveryFile> recovery;
@@ -97,12 +97,11 @@ void FinishShape(benchmark::State &state, int shapes, int copies, bool mirror, b
     auto window = OpenWindow(state, shapes, recovery.get());
     if (!window)
         return;
-    window->Options().SetCopies(copies);
-    window->Options().SetMirror(mirror);
+    window->Options().SetCopying(copying);
     Settle();
 
     const QPoint vertices[] = {{1060, 400}, {1160, 420}, {1100, 520}};
-    const std::size_t added = static_cast<std::size_t>(copies * (mirror ? 2 : 1));
+    const std::size_t added = static_cast<std::size_t>(copying.copies * (copying.mirror ? 2 : 1));
     std::size_t expected = window->Shapes().size();
     double ownSeconds = 0.0;
     for (auto _ : state) {
@@ -143,7 +142,7 @@ constexpr int FinishIterations = 10;
 
 void BM_FinishShape(benchmark::State &state)
 {
-    FinishShape(state, LargeDesign, 1, false, true);
+    FinishShape(state, LargeDesign, {}, true);
 }
 BENCHMARK(BM_FinishShape)
     ->Iterations(FinishIterations)
@@ -154,7 +153,7 @@ BENCHMARK(BM_FinishShape)
 // The same without a recovery copy, to show what writing it costs the click.
 void BM_FinishShapeNoRecovery(benchmark::State &state)
 {
-    FinishShape(state, LargeDesign, 1, false, false);
+    FinishShape(state, LargeDesign, {}, false);
 }
 BENCHMARK(BM_FinishShapeNoRecovery)
     ->Iterations(FinishIterations)
@@ -165,9 +164,21 @@ BENCHMARK(BM_FinishShapeNoRecovery)
 // 24 copies and their mirror images: 48 shapes a click.
 void BM_FinishShapeCopies(benchmark::State &state)
 {
-    FinishShape(state, SmallDesign, 24, true, true);
+    FinishShape(state, SmallDesign, {24, 360, false, 1, true}, true);
 }
 BENCHMARK(BM_FinishShapeCopies)
+    ->Iterations(FinishIterations)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Apply(Repeated);
+
+// A spiral of 360 copies over two turns, each 0.99 of the last, and their
+// mirror images: 720 shapes a click on the large design.
+void BM_FinishShapeSpiral(benchmark::State &state)
+{
+    FinishShape(state, LargeDesign, {360, 720, false, 0.99, true}, true);
+}
+BENCHMARK(BM_FinishShapeSpiral)
     ->Iterations(FinishIterations)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)

@@ -22,11 +22,16 @@ public:
 // A design file counts its shapes in 16 bits.
 inline constexpr std::size_t MaxDesignShapes = 0xFFFF;
 
-// The shapes one click makes with copies around the centre (and Mirror).
+// The shapes one click makes with copies around the centre (and Mirror):
+// copy k is turned by k x span / divisor radians and its radii are scaled by
+// factor^k (model/Copies.h makes and reads them).
 struct CopyGroup
 {
     int copies = 1;
     bool mirror = false;
+    double span = 2 * Pi;
+    int divisor = 1;
+    double factor = 1.0;
 };
 
 // A shape's place in such a group: turned copy k of the first, and mirrored

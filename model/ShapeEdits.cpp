@@ -15,12 +15,9 @@ std::vector<PolarPoint> CarriedBack(const CObjectStorage &member)
     std::vector<PolarPoint> points = member.Points();
     if (link.copy == 0 && !link.mirrored)
         return points;
-    for (PolarPoint &p : points) {
-        double angle = link.mirrored ? -p.angle : p.angle;
-        if (link.copy > 0)
-            angle = NormalisedAngle(angle - link.copy * 2 * Pi / link.group->copies);
-        p.angle = angle;
-    }
+    const CopyPlace place(*link.group, link.copy, link.mirrored);
+    for (PolarPoint &p : points)
+        p = place.Back(p);
     return points;
 }
 
@@ -30,8 +27,9 @@ std::unique_ptr<CObjectStorage> MadeFrom(const CObjectStorage &member,
     const GroupLink &link = member.Group();
     auto made = member.Clone();
     made->Points() = first;
+    const CopyPlace place(*link.group, link.copy, link.mirrored);
     for (PolarPoint &p : made->Points())
-        p.angle = CopiedAngle(p.angle, link.copy, link.group->copies, link.mirrored);
+        p = place(p);
     return made;
 }
 

@@ -9,8 +9,8 @@
 // places they change and what comes there. A copy group whose every member
 // in the design is selected is edited as one: the change is carried back to
 // its first member through the edited member's own turn and mirror, and
-// every member is made again from that as MakeCopies makes it, so the group
-// stays exactly symmetric. A member selected without the rest of its group
+// every member is made again from that by the copy function (CopyPlace), so
+// the group stays exactly what one click makes. A member selected without the rest of its group
 // leaves the group when its geometry changes; colours and kind belong to
 // each member and never break a group.
 

@@ -188,6 +188,11 @@ std::optional<QSize> CDialogSeam::PictureSize(QWidget *parent, const QString &ca
     return QSize(sides[0]->value(), sides[1]->value());
 }
 
+int CDialogSeam::Run(QDialog &dialog)
+{
+    return dialog.exec();
+}
+
 void CDialogSeam::PrintPreview(QWidget *parent, QPrinter &printer,
                                const std::function<void(QPrinter &)> &paint,
                                const QList<QAction *> &extras)

@@ -9,6 +9,7 @@
 #include <utility>
 
 class QAction;
+class QDialog;
 class QPrinter;
 class QWidget;
 
@@ -23,8 +24,9 @@ void FitTitle(QWidget &dialog);
 
 // Every modal dialog the program asks the user through: message boxes and
 // questions, the Save As, Open and export choosers, the colour chooser, the
-// picture size and the print preview. The program uses the real Qt
-// dialogs; tests install a seam of their own that answers them.
+// picture size, the print preview and the program's own dialogs. The
+// program uses the real dialogs; tests install a seam of their own that
+// answers them.
 class CDialogSeam
 {
 public:
@@ -64,6 +66,10 @@ public:
     virtual void PrintPreview(QWidget *parent, QPrinter &printer,
                               const std::function<void(QPrinter &)> &paint,
                               const QList<QAction *> &extras);
+
+    // A dialog of the program's own, run modally: its result code
+    // (QDialog::Accepted or Rejected).
+    virtual int Run(QDialog &dialog);
 
     static CDialogSeam &Current();
     // Installs a replacement (not owned); nullptr restores the real dialogs.

@@ -2,6 +2,7 @@
 // paint draws, the layered, parallel and rendered paints against a whole one,
 // the vertices clicks give, the band in every copy, and random input.
 #include "app/CommandLine.h"
+#include "commands/CopiesDlg.h"
 #include "drawing/CanvasImage.h"
 #include "tools/Picking.h"
 #include "tools/PolarInput.h"
@@ -15,6 +16,7 @@
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QTest>
+#include <QtWidgets>
 
 #include <numeric>
 
@@ -31,6 +33,7 @@ private slots:
     void polarInput();
     void entry();
     void bandInEveryCopy();
+    void copiesDialog();
     void randomInput();
 
 private:
@@ -292,7 +295,8 @@ void tst_Editor::polarInput()
         {"1)<2", "Radius: A ) has no ( before it."}, {"2*<3", "Radius: A number is missing at the end."}, {"3<4x", "Angle: \"x\" is not part of a number or of + - * / ( )."},
         {"1.2.3<4", "Radius: \"1.2.3\" is not a number."}, {"1<*2", "Angle: A number is missing before \"*\"."}, {"1<1e307*1e10", "Angle: The value is too large."}, {"-1+2<-90", "-1.570796327 1"},
         {QString(32000, u'-') + "1<1", "0.0174532925222 1"}, {QString(32000, u'(') + "1<1", "Radius: Parentheses are nested too deeply: at most 100 levels."},
-        {"1.2.3.4.5.6.7<1", "Radius: \"1.2.3.4.5.6.\u2026\" is not a number."}};
+        {"1.2.3.4.5.6.7<1", "Radius: \"1.2.3.4.5.6.\u2026\" is not a number."},
+        {"1<3e19", "1.22899217677 1"}, {"1<1e70", "1.85052885994 1"}};
     for (const auto &[text, expected] : rows) {
         const auto parsed = ParsePolar(text);
         const auto *point = std::get_if<PolarPoint>(&parsed);
@@ -366,8 +370,7 @@ void tst_Editor::bandInEveryCopy()
 {
     CShapeEntry::Setup setup = Setup();
     setup.type = CLineStorage::TypeValue;
-    setup.copies = 4;
-    setup.mirror = true;
+    setup.pattern = CopyPattern({4, 360, false, 1, true});
     m_done.clear();
     m_entry.Start(QPoint(203, 124) - Strip, setup); // anchor (200, 120), 55 above the centre
     m_entry.Release(Qt::LeftButton, QPoint(200, 120) - Strip);
@@ -387,6 +390,49 @@ void tst_Editor::bandInEveryCopy()
     QVERIFY(m_entry.Overlay().IsEmpty() && m_changed.contains(QRect(120, 45, 160, 160)));
     QCOMPARE(Str(m_done.at(0)->Type(), m_done.at(0)->PenColour().green), "2 255"); // no selection gives white
     m_colours = {0x0000FF, 0xFF0000};
+    // Two copies over 90 degrees, the second twice as large: its band turned 45 degrees and doubled.
+    setup.pattern = CopyPattern({2, 90, false, 2, false});
+    m_entry.Start(QPoint{203, 124} - Strip, setup);
+    m_entry.Move(QPoint{233, 74} - Strip);
+    QCOMPARE(Str(inverted({334, 83}), inverted({267, 129})), "1 0");
+    m_entry.Abandon();
+}
+
+void tst_Editor::copiesDialog()
+{
+    // Typed "count|span|angle per copy (chosen when given)|scale|o(pen) m(irror)", then OK:
+    // what it takes, as the status bar says it, or why not (and it stays open).
+    const std::pair<const char *, const char *> rows[] = {
+        {"1|1||2|m", "1 copy, mirror"}, {"12|360||0.9|m", "12 copies over 360\u00B0, x 0.9 each, mirror"},
+        {"12|90||1|", "12 copies over 90\u00B0, 7.5\u00B0 apart"}, {"12|90||1|o", "12 copies over 90\u00B0, open arc, 8.18182\u00B0 apart"},
+        {"24||360/16|2*0.5|", "24 copies over 540\u00B0, 22.5\u00B0 apart"}, {"12|1/||1|", "Spread over: A number is missing at the end."},
+        {"5||-400|1|", "The copies would lie -400\u00B0 apart: the angle between copies is at most 360\u00B0 either way."},
+        {"2|360||1|o", "Every copy would lie on the drawn shape: spread the copies over an angle, or give them a scale per copy."},
+        {"12|360||0|", "The scale per copy is from 0.01 to 100."}};
+    for (const auto &[typed, result] : rows) {
+        CCopiesDlg dialog(nullptr, {10, 90, true, 0.5, true});
+        const QStringList f = QString(typed).split('|');
+        // The span, the angle per copy and the scale.
+        const QList<QLineEdit *> fields = dialog.findChildren<QLineEdit *>(QRegularExpression("^[A-Z]"));
+        QCOMPARE(Str(fields[0]->text(), fields[1]->text(), fields[2]->text()), "90 10 0.5");
+        dialog.findChild<QSpinBox *>()->setValue(f[0].toInt());
+        dialog.findChildren<QRadioButton *>()[!f[2].isEmpty()]->setChecked(true);
+        for (int i = 0; i < 3; ++i)
+            fields[i]->setText(f[i + 1]);
+        dialog.findChild<QComboBox *>()->setCurrentIndex(f[4].contains('o'));
+        dialog.findChild<QCheckBox *>()->setChecked(f[4].contains('m'));
+        dialog.accept();
+        QCOMPARE(dialog.result() ? CopiesSummary(dialog.Chosen()) : dialog.Reason(), result);
+    }
+    // What a screen reader names the fields by.
+    QStringList names;
+    for (const QWidget *input : CCopiesDlg(nullptr, {}).findChildren<QWidget *>(QRegularExpression("^[A-Z]")))
+        names << input->accessibleName();
+    QCOMPARE(names.join('|'), "Number of copies|Span in degrees|Arc|Angle per copy in degrees|Scale per copy");
+    // Through the dialog seam: Cancel leaves the settings, OK gives them.
+    ScriptedSeam seam;
+    seam.runs = {[](QDialog &d) { d.findChild<QSpinBox *>()->setValue(5); d.accept(); return d.result(); }};
+    QVERIFY(AskCopies(nullptr, {}) == CopySettings{5} && !AskCopies(nullptr, {}));
 }
 
 void tst_Editor::randomInput()
@@ -398,7 +444,7 @@ void tst_Editor::randomInput()
     for (std::size_t entry = 1; entry <= 300; ++entry) {
         CShapeEntry::Setup setup = Setup(random.bounded(2) ? 1.0 : -0.5);
         setup.polarSnap = random.bounded(3) == 0;
-        setup.copies = 1 + random.bounded(5);
+        setup.pattern = CopyPattern({1 + random.bounded(5), 360, false, 1, false});
         m_entry.Start(QPoint(random.bounded(-50, 450), random.bounded(-50, 350)) - Strip, setup);
         while (m_entry.IsRunning()) {
             const QPoint at = QPoint(random.bounded(-100, 500), random.bounded(-100, 400)) - Strip;

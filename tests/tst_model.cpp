@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QTest>
 
+#include <cfloat>
 #include <random>
 
 class tst_Model : public QObject
@@ -214,6 +215,31 @@ void tst_Model::copies()
         QCOMPARE(made.join(' '), angles);
     }
     QCOMPARE(MakeCopies(MakeShape(1, {{4.6, 5}}), 24, false)[23]->Points()[0].angle, 4.338200612166666);
+
+    // The copy function, bit for bit: angle and radius of vertex (1, 7) in each shape made
+    // (a whole turn, odd and even, then arcs closed and open, scaled up and down, mirrored).
+    const auto exact = [](double v) { return QString::number(v, 'g', 17); };
+    const std::pair<CopySettings, QString> spread[] = {
+        {{3}, "1 7 3.0943951026666667 7 -1.0943951026666667 7"}, {{2, 360, false, 0.5, true}, "1 7 4.1415926540000001 3.5 -1 7 2.1415926540000001 3.5"},
+        {{3, 90, false, 2}, "1 7 1.5235987756666418 14 2.0471975513332836 28"}, {{3, 90, true, 0.9}, "1 7 1.7853981635000196 6.2999999999999901 2.5707963270000391 5.6699999999999822"}};
+    for (const auto &[settings, expected] : spread) {
+        QStringList made;
+        for (const auto &copy : MakeCopies(MakeShape(1, {{1, 7}}), CopyPattern(settings)))
+            made << exact(copy->Points()[0].angle) << exact(copy->Points()[0].radius);
+        QCOMPARE(made.join(' '), expected);
+    }
+    // Angles into -pi/2 .. 3pi/2: ordinary ones as always, any finite one exactly by a turn.
+    QStringList normalised;
+    for (const double angle : {12345.678, 3 * Pi / 2, std::nextafter(-Pi / 2, -2), 3e19 * Pi / 180, 1e70 * Pi / 180, -DBL_MAX})
+        normalised << exact(NormalisedAngle(angle));
+    QCOMPARE(normalised.join(' '), "-0.78113022000070487 -1.570796327 -1.570796327 1.2289921767749377 1.8505288599410505 0.94379825389611938");
+    // Copies whose radii vanish or overflow at scale 2 are refused; too many copies too.
+    QStringList refused{CopySettingsProblem({361})};
+    for (const double factor : {0.5, 100.0, 1.01})
+        refused << CopiesProblem(*MakeShape(1, {{1, 7}, {2, 0}}), CopyPattern({360, 360, false, factor}), 2);
+    const QString advice = " Use fewer copies or a scale per copy nearer 1. Nothing was added.|";
+    QCOMPARE(refused.join('|') + '|', "The number of copies is from 1 to 360.|Copies 6 to 360, scaled by 0.5 each, would lie within half a pixel of the centre at this scale."
+             + advice + "Copies 155 to 360, scaled by 100 each, would be too large to keep." + advice + '|');
 }
 
 void tst_Model::document()
@@ -263,30 +289,44 @@ void tst_Model::groups()
     add(MakeCopies(drawn(), 4, false));
     add(MakeCopies(drawn(), 1, true));
     add(MakeCopies(drawn(), 2, false));
+    // Spirals and arcs: closed and mirrored, open, a typed angle, a whole turn scaled; then
+    // an open arc with one bit off in its last copy, a shape repeated and 360 copies.
+    for (const CopySettings &settings : std::initializer_list<CopySettings>{{3, 90, false, 0.9, true}, {4, 120, true}, {2, -60, false, 1.1}, {5, 360, false, 1.25}, {3, 50, true, 1.5}})
+        add(MakeCopies(drawn(), CopyPattern(settings)));
     design[2]->SetFillColour(1, 2, 3);
-    design.back()->Points()[1].radius = 70.000000001;
-    const QString made = Describe(design, true);
+    design[14]->Points()[1].radius = 70.000000001;
+    design.back()->Points()[0].angle = std::nextafter(design.back()->Points()[0].angle, 9.0);
+    add(MakeCopies(drawn(), 1, false));
+    add(MakeCopies(drawn(), 1, false));
+    const QByteArray records = Records(design);
     RecogniseGroups(design);
-    QCOMPARE(made, "3m.0 3m.1 3m.2 3m.0m 3m.1m 3m.2m - 4.0 4.1 4.2 4.3 1m.0 1m.0m 2.0 2.1");
-    QCOMPARE(Describe(design, true), "3m.0 3m.1 3m.2 3m.0m 3m.1m 3m.2m - 4.0 4.1 4.2 4.3 1m.0 1m.0m - -");
+    QCOMPARE(Describe(design, true), "3m.0 3m.1 3m.2 3m.0m 3m.1m 3m.2m - 4.0 4.1 4.2 4.3 1m.0 1m.0m - - 3m.0 3m.1 3m.2 3m.0m 3m.1m 3m.2m 4.0 4.1 4.2 4.3 2.0 2.1 5.0 5.1 5.2 5.3 5.4 2.0 2.1 - - -");
+    // Every group found makes its members again exactly; so do 360 copies.
+    QCOMPARE(Records(EditVertices(Select(design, PlaceRange(0, int(design.size()))), TurnAndScale(0, 1)).shapes), records);
+    ShapeList spiral = MakeCopies(drawn(), CopyPattern({360, 720, false, 0.99, true}));
+    RecogniseGroups(spiral);
+    QVERIFY(Describe(spiral, true).endsWith(" 360m.359m"));
 
     // Edits of whole groups, odd and even counts, with and without Mirror:
     // the design holds exactly what one click of the edited drawn shape makes.
     const double step = 2 * Pi / 20;
-    for (const auto &[copies, mirror] : {std::pair(5, true), std::pair(4, false), std::pair(1, true), std::pair(3, false)}) {
-        const ShapeList group = MakeCopies(drawn(), copies, mirror);
+    for (const CopySettings &settings : std::initializer_list<CopySettings>{{5, 360, false, 1, true}, {4}, {1, 360, false, 1, true}, {3}, {4, -100, true, 0.9, true}}) {
+        const CopyGroup pattern = CopyPattern(settings);
+        const ShapeList group = MakeCopies(drawn(), pattern);
         const SelectedShapes all = Select(group, PlaceRange(0, int(group.size())));
         const auto turned = EditVertices(all, TurnAndScale(step, 1.25));
-        QCOMPARE(Records(turned.shapes), Records(MakeCopies(MakeShape(1, {{0.3 + step, 50}, {2.9 + step, 87.5}}), copies, mirror)));
+        QCOMPARE(Records(turned.shapes), Records(MakeCopies(MakeShape(1, {{0.3 + step, 50}, {2.9 + step, 87.5}}), pattern)));
         // A vertex of the last member moved: carried back to the first, all made again.
-        const ShapeChanges moved = MoveVertex(all, int(group.size()) - 1, 1, {1.0, 55});
+        const ShapeChanges moved = MoveVertex(all, int(group.size()) - 1, 1, {2.0, 55});
         const CObjectStorage &last = *moved.shapes.back();
-        QCOMPARE(Records(moved.shapes), Records(MakeCopies(moved.shapes[0]->Clone(), copies, mirror)));
-        QVERIFY(std::abs(last.Points()[1].angle - 1.0) < 1e-12 && last.Points()[1].radius == 55 && last.Group().group);
+        QCOMPARE(Records(moved.shapes), Records(MakeCopies(moved.shapes[0]->Clone(), pattern)));
+        QVERIFY(std::abs(last.Points()[1].angle - 2.0) < 1e-12 && std::abs(last.Points()[1].radius - 55) < 1e-12 && last.Group().group);
+        // Carried back into the range from a mirror image.
+        QVERIFY(moved.shapes[0]->Points()[1].angle >= -Pi / 2);
     }
-    // Angles as stored: a turn wraps at 3pi/2, a scale leaves a -0 angle alone.
-    QCOMPARE(Str(TurnAndScale(step, 1)({4.6, 1}).angle, TurnAndScale(-step, 1)({-1.5, 1}).angle, std::signbit(TurnAndScale(0, 1.25)({-0.0, 1}).angle)),
-             "-1.3690260426 4.4690260426 1");
+    // Angles as stored: a turn wraps at 3pi/2, a huge one too, a scale leaves a -0 angle alone.
+    QCOMPARE(Str(TurnAndScale(step, 1)({4.6, 1}).angle, TurnAndScale(-step, 1)({-1.5, 1}).angle, std::signbit(TurnAndScale(0, 1.25)({-0.0, 1}).angle),
+                 TurnAndScale(1e300, 1)({0, 1}).angle), "-1.3690260426 4.4690260426 1 3.81470439294");
     // One member alone leaves its group when turned; colours and kind keep it.
     const ShapeList group = MakeCopies(drawn(), 3, false);
     const SelectedShapes alone = Select(group, {1});

@@ -109,13 +109,15 @@ void Draw(CPatternDlg &window, const QList<QPoint> &points)
 
 void tst_Window::settings()
 {
-    // A stored text gives the scale field, copies, mirror, guides, polar snapping, cycling.
+    // A stored text gives the scale field, copies, mirror, guides, polar snapping, cycling,
+    // the span, the arc and the scale per copy.
     const std::pair<QByteArray, QString> rows[] = {
-        {"", "1 1 0 0 0 0"}, {"Scale=2.5\nCopies=24\nMirror=1\nGuides=1\nPolarSnap=1\nCycleColours=1", "2.5 24 1 1 1 1"},
-        {"Scale=-0.75abc\nCopies=0\nMirror=yes", "-0.75 1 0 0 0 0"}, {"Scale=4e-7\nCopies=25", "1 1 0 0 0 0"}};
+        {"", "1 1 0 0 0 0 360 0 1"}, {"Scale=2.5\nCopies=360\nMirror=1\nGuides=1\nPolarSnap=1\nCycleColours=1\nCopySpan=90\nCopyArc=1\nCopyScale=0.9", "2.5 360 1 1 1 1 90 1 0.9"},
+        {"Scale=-0.75abc\nCopies=0\nMirror=yes\nCopySpan=9x\nCopyArc=2\nCopyScale=101", "-0.75 1 0 0 0 0 360 0 1"}, {"Scale=4e-7\nCopies=361", "1 1 0 0 0 0 360 0 1"},
+        {"Copies=2\nCopyArc=1", "1 2 0 0 0 0 360 0 1"}, {"Copies=12\nCopySpan=0\nCopyScale=0.5", "1 12 0 0 0 0 0 0 0.5"}};
     const auto state = [](CPatternDlg &w) {
         const CEditorSettings &s = w.Settings();
-        return Str(w.ScaleField().text(), s.copies, s.mirror, s.guides, s.polarSnap, s.cycleColours);
+        return Str(w.ScaleField().text(), s.copies, s.mirror, s.guides, s.polarSnap, s.cycleColours, s.span, s.openArc, s.factor);
     };
     for (const auto &[stored, expected] : rows) {
         m_settings->WriteIni("[Settings]\n" + stored + '\n');
@@ -139,7 +141,7 @@ void tst_Window::settings()
     // its own come back at the next start.
     w->Options().SetMirror(true);
     QVERIFY(ReadFileBytes(m_settings->IniFile()).contains("Mirror=1\nPolarSnap=0\nScale=2.500000\n"));
-    w->Options().SetCopies(6);
+    w->Options().SetCopying({6, 22.5, true, 0.9, true});
     w->Options().SetGuides(true);
     w->Options().SetPolarSnapping(true);
     w->Options().SetCycleColours(true);
@@ -148,9 +150,12 @@ void tst_Window::settings()
     w->Foreground().AddColour(7);
     QTest::keyClick(&w->Canvas(), Qt::Key_Escape); // does not close
     QVERIFY(w->isVisible() && w->close());
-    QVERIFY(ReadFileBytes(m_settings->IniFile()).contains("[Settings]\nCopies=6\nCycleColours=1\nGuides=1\nMirror=1\nPolarSnap=1\nScale=2.500000\n\n"));
+    QVERIFY(ReadFileBytes(m_settings->IniFile()).contains("[Settings]\nCopies=6\nCopyArc=1\nCopyScale=0.9\nCopySpan=22.5\nCycleColours=1\nGuides=1\nMirror=1\nPolarSnap=1\nScale=2.500000\n\n"));
     w = Open();
-    QCOMPARE(Str(state(*w), Colours(w->Background()).size(), Colours(w->Background()).last(), Colours(w->Foreground())), "2.5 6 1 1 1 1 11 1193046 7");
+    QCOMPARE(Str(state(*w), Colours(w->Background()).size(), Colours(w->Background()).last(), Colours(w->Foreground())), "2.5 6 1 1 1 1 22.5 1 0.9 11 1193046 7");
+    // A quick count: a whole turn, unscaled, Mirror kept.
+    w->Options().SetCopies(3);
+    QCOMPARE(state(*w), "2.5 3 1 1 1 1 360 0 1");
 }
 
 void tst_Window::commands()
@@ -205,7 +210,7 @@ void tst_Window::commands()
     QVERIFY(m_seam->texts.last().startsWith("Cannot open " + File("none.jvf")));
 
     // The menu, used for real: the copies submenu sets the count; More and
-    // Fewer Copies are disabled at 24 and at 1.
+    // Fewer Copies are disabled at 360 and at 1.
     QStringList seen;
     const auto useMenu = [&](const QString &item) {
         QTimer poll; // until the menu is up, however long that takes
@@ -230,13 +235,18 @@ void tst_Window::commands()
     useMenu("24");
     QCOMPARE(seen.join('|'), "About Vortigram...||Undo Add shape|Redo Clear||Open Design...|Open Recent|Save|"
                              "Generate...||Export Image...|Export Animation...|Print...||Clear...|Test||"
-                             "Select Shapes|Select All|Selection -||Copies Around the Centre: 2|More Copies -|"
+                             "Select Shapes|Select All|Selection -||Copies Around the Centre: 2|More Copies|"
                              "Fewer Copies|Mirror Copies|Cycle Colours||Polar Guides|Polar Snapping");
     seen.clear();
+    w->Options().SetCopies(360);
     useMenu("1");
     useMenu("");
     QCOMPARE(Str(w->Settings().copies, seen.filter("More Copies").join(','), seen.filter("Fewer Copies").join(',')),
              "1 More Copies,More Copies Fewer Copies -,Fewer Copies -");
+    // Copies scaled down to the centre: the click is refused with the reason.
+    w->Options().SetCopying({360, 360, false, 0.5});
+    Draw(*w, {{260, 150}, {280, 150}, {260, 120}});
+    QVERIFY(w->Shapes().size() == 12 && m_seam->texts.last().contains("half a pixel"));
     const CAboutDlg box;
     const QList<QLabel *> labels = box.findChildren<QLabel *>();
     QVERIFY(labels[1]->text() == Strings::VersionLine() && !labels[0]->pixmap().isNull());

@@ -4,6 +4,8 @@
 #include "model/Copies.h"
 #include "platform/SettingsStore.h"
 
+#include <QLocale>
+
 namespace {
 
 const QString Section = QStringLiteral("Settings");
@@ -33,6 +35,17 @@ CEditorSettings CEditorSettings::Load(const CSettingsStore &store)
     const int copies = store.Read(Section, QStringLiteral("Copies")).trimmed().toInt(&ok);
     if (ok && copies >= MinCopies && copies <= MaxCopies)
         settings.copies = copies;
+    const double factor = store.Read(Section, QStringLiteral("CopyScale")).trimmed().toDouble(&ok);
+    if (ok && factor >= MinCopyScale && factor <= MaxCopyScale)
+        settings.factor = factor;
+    settings.openArc = ReadFlag(store, QStringLiteral("CopyArc"));
+    settings.span = store.Read(Section, QStringLiteral("CopySpan")).trimmed().toDouble(&ok);
+    // A span that makes no copies with the rest is damaged; so is an open
+    // arc that a whole turn leaves with none.
+    if (!ok || !CopySettingsProblem(settings).isEmpty())
+        settings.span = 360;
+    if (!CopySettingsProblem(settings).isEmpty())
+        settings.openArc = false;
     settings.mirror = ReadFlag(store, QStringLiteral("Mirror"));
     settings.guides = ReadFlag(store, QStringLiteral("Guides"));
     settings.polarSnap = ReadFlag(store, QStringLiteral("PolarSnap"));
@@ -47,6 +60,11 @@ void CEditorSettings::Save(CSettingsStore &store) const
     store.RemoveSection(Section);
     store.Write(Section, QStringLiteral("Scale"), FormatScaleSetting(scale));
     store.Write(Section, QStringLiteral("Copies"), QString::number(copies));
+    // The shortest text that reads back as the same double.
+    store.Write(Section, QStringLiteral("CopySpan"), QString::number(span, 'g', QLocale::FloatingPointShortest));
+    WriteFlag(store, QStringLiteral("CopyArc"), openArc);
+    store.Write(Section, QStringLiteral("CopyScale"),
+                QString::number(factor, 'g', QLocale::FloatingPointShortest));
     WriteFlag(store, QStringLiteral("Mirror"), mirror);
     WriteFlag(store, QStringLiteral("Guides"), guides);
     WriteFlag(store, QStringLiteral("PolarSnap"), polarSnap);

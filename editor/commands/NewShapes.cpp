@@ -20,7 +20,12 @@ bool AddWithinLimit(QWidget &parent, CDesignDocument &document, ShapeList shapes
 bool AddWithCopies(QWidget &parent, CDesignDocument &document, std::unique_ptr<CObjectStorage> shape,
                    const CEditorSettings &settings, const ColourCycle &colours)
 {
-    ShapeList shapes = MakeCopies(std::move(shape), settings.copies, settings.mirror);
+    const CopyGroup pattern = CopyPattern(settings);
+    if (const QString why = CopiesProblem(*shape, pattern, settings.scale); !why.isEmpty()) {
+        Say(&parent, QMessageBox::Warning, why);
+        return false;
+    }
+    ShapeList shapes = MakeCopies(std::move(shape), pattern);
     if (settings.cycleColours)
         CycleColours(shapes, colours.fills, colours.fill, colours.pens, colours.pen);
     return AddWithinLimit(parent, document, std::move(shapes), QStringLiteral("Add shape"));

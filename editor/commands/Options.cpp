@@ -50,7 +50,9 @@ void COptions::Load(const CSettingsStore &store)
 
 int COptions::Spokes() const
 {
-    return m_values.copies > 1 ? m_values.copies : DefaultSpokes;
+    // Spokes at the copies only where they close a turn.
+    const bool wholeTurn = m_values.span == 360 && !m_values.openArc;
+    return m_values.copies > 1 && wholeTurn ? m_values.copies : DefaultSpokes;
 }
 
 void COptions::AddTo(QMenu &menu)
@@ -66,7 +68,7 @@ void COptions::AddCountMenu(QMenu &menu)
     // The count is the access key: every letter of the text is another item's.
     QMenu *copies = menu.addMenu(QStringLiteral("Copies Around the Centre: &%1").arg(m_values.copies));
     auto *group = new QActionGroup(copies);
-    for (int n = MinCopies; n <= MaxCopies; ++n) {
+    for (int n = MinCopies; n <= QuickCopies; ++n) {
         QAction *item = copies->addAction(QString::number(n), this, [this, n] { SetCopies(n); });
         item->setCheckable(true);
         item->setChecked(n == m_values.copies);
@@ -91,9 +93,16 @@ void COptions::SetScale(double scale)
 
 void COptions::SetCopies(int copies)
 {
-    if (m_busy() || copies < MinCopies || copies > MaxCopies || copies == m_values.copies)
+    if (copies >= MinCopies && copies <= MaxCopies)
+        SetCopying({copies, 360, false, 1, m_values.mirror});
+}
+
+void COptions::SetCopying(const CopySettings &copying)
+{
+    if (m_busy() || !CopySettingsProblem(copying).isEmpty() || copying == m_values)
         return;
-    m_values.copies = copies;
+    static_cast<CopySettings &>(m_values) = copying;
+    m_mirror->setChecked(copying.mirror);
     UpdateCounts();
     emit ViewChanged(); // the guides have a spoke per copy
     emit Changed();

@@ -12,9 +12,10 @@ class QMenu;
 class QWidget;
 
 // How shapes are drawn and shown: the scale, copies around the centre (1 to
-// 24), Mirror, polar guides, polar snapping and cycling colours; the menu
-// items and keys of the toggles, and the section of the settings file they
-// are kept in. Nothing changes while the window is busy.
+// 360, spread over a span, scaled per copy), Mirror, polar guides, polar
+// snapping and cycling colours; the menu items and keys of the toggles, and
+// the section of the settings file they are kept in. Nothing changes while
+// the window is busy.
 class COptions : public QObject
 {
     Q_OBJECT
@@ -25,7 +26,8 @@ public:
     const CEditorSettings &Values() const { return m_values; }
     void Load(const CSettingsStore &store);
     void Save(CSettingsStore &store) const { m_values.Save(store); }
-    // Spokes of the guides and of polar snapping: one per copy, or 12.
+    // Spokes of the guides and of polar snapping: one per copy of a whole
+    // turn, or 12.
     int Spokes() const;
     // The copies submenu and the toggles, for the window's menu.
     void AddTo(QMenu &menu);
@@ -36,7 +38,11 @@ public:
 
 public slots:
     void SetScale(double scale);
+    // A count of copies over a whole turn, unscaled (the quick counts, More
+    // and Fewer Copies).
     void SetCopies(int copies);
+    // All the copy settings at once (the Copies dialog); refused ones are ignored.
+    void SetCopying(const CopySettings &copying);
     void SetMirror(bool on);
     void SetGuides(bool on);
     void SetPolarSnapping(bool on);

@@ -10,6 +10,9 @@ void CShapeEntry::Start(QPoint press, const Setup &setup, bool snapPress)
     if (IsRunning())
         return;
     m_setup = setup;
+    m_copies.clear();
+    for (int k = 0; k < setup.pattern.copies; ++k)
+        m_copies.emplace_back(setup.pattern, k, false);
     m_shape = CObjectStorage::Create(setup.type);
     m_anchor = !snapPress ? press : setup.polarSnap ? BandEnd(press) : setup.view.PressSnap(press);
     m_anchors = {m_anchor};
@@ -134,32 +137,32 @@ QPoint CShapeEntry::BandEnd(QPoint pos) const
     return m_setup.view.RoundSnap(pos);
 }
 
-QPoint CShapeEntry::Copied(QPoint pixel, int copy, bool mirrored) const
+QPoint CShapeEntry::Copied(QPoint pixel, std::size_t copy, bool mirrored) const
 {
+    // Turned and scaled on the screen as the pattern turns and scales the
+    // design: about the centre, whatever the view's scale and rotation.
     const QPoint centre = m_setup.view.centre;
     if (copy > 0) {
-        const auto onScreen = m_setup.view.ScreenPolar(pixel);
-        if (onScreen) {
-            const PolarPoint turned{onScreen->angle + copy * 2 * Pi / m_setup.copies,
-                                    onScreen->radius};
-            pixel = m_setup.view.ScreenPixel(turned);
-        }
+        if (const auto onScreen = m_setup.view.ScreenPolar(pixel))
+            pixel = m_setup.view.ScreenPixel(m_copies[copy](*onScreen));
     }
     return mirrored ? QPoint(2 * centre.x() - pixel.x(), pixel.y()) : pixel;
 }
 
 void CShapeEntry::ToggleBand(QPoint from, QPoint to)
 {
-    for (int mirrored = 0; mirrored <= (m_setup.mirror ? 1 : 0); ++mirrored) {
-        for (int copy = 0; copy < m_setup.copies; ++copy) {
-            const QRegion changed = m_overlay.Toggle(Copied(from, copy, mirrored != 0),
-                                                     Copied(to, copy, mirrored != 0));
-            if (changed.isEmpty())
-                continue;
-            m_touched |= changed.boundingRect();
-            m_host.OverlayChanged(changed);
+    // Told once: hundreds of copies would each add to the window's update.
+    QRegion changed;
+    for (int mirrored = 0; mirrored <= (m_setup.pattern.mirror ? 1 : 0); ++mirrored) {
+        for (std::size_t copy = 0; copy < m_copies.size(); ++copy) {
+            const QRegion band = m_overlay.Toggle(Copied(from, copy, mirrored != 0),
+                                                  Copied(to, copy, mirrored != 0));
+            m_touched |= band.boundingRect();
+            changed += band;
         }
     }
+    if (!changed.isEmpty())
+        m_host.OverlayChanged(changed);
 }
 
 void CShapeEntry::ClearOverlay()

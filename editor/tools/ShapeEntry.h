@@ -2,6 +2,7 @@
 
 #include "tools/RubberBand.h"
 #include "tools/Snap.h"
+#include "model/Copies.h"
 #include "model/ObjectStorage.h"
 
 #include <QPoint>
@@ -43,8 +44,7 @@ public:
     {
         int type = CPolyStorage::TypeValue;
         CViewport view;     // the canvas every point is converted with
-        int copies = 1;     // the band shows in each copy around the centre
-        bool mirror = false;
+        CopyGroup pattern{}; // the band shows in each copy it makes
         bool polarSnap = false;
         int spokes = 12;    // polar snapping turns in steps of 2pi / (4 x spokes)
     };
@@ -79,11 +79,12 @@ private:
     void ToggleBand(QPoint from, QPoint to);
     void Add(const PlacedVertex &vertex);
     void ClearOverlay();
-    QPoint Copied(QPoint pixel, int copy, bool mirrored) const;
+    QPoint Copied(QPoint pixel, std::size_t copy, bool mirrored) const;
     void Finish();
 
     Host &m_host;
     Setup m_setup;
+    std::vector<CopyPlace> m_copies; // of the pattern, unmirrored
     std::unique_ptr<CObjectStorage> m_shape;
     QPoint m_anchor;
     std::vector<QPoint> m_anchors; // the press, then each vertex's pixel

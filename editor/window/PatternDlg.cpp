@@ -417,8 +417,7 @@ CShapeEntry::Setup CPatternDlg::EntrySetup() const
 {
     CShapeEntry::Setup setup;
     setup.type = PolygonChecked() ? CPolyStorage::TypeValue : CLineStorage::TypeValue;
-    setup.copies = m_options.Values().copies;
-    setup.mirror = m_options.Values().mirror;
+    setup.pattern = CopyPattern(m_options.Values());
     setup.polarSnap = m_options.Values().polarSnap;
     setup.spokes = m_options.Spokes();
     return setup;

@@ -60,6 +60,10 @@ public:
     void PrintPreview(QWidget *, QPrinter &printer, const std::function<void(QPrinter &)> &paint,
                       const QList<QAction *> &extras) override;
 
+    // The program's own dialogs, each answered by the next function (empty: cancelled).
+    std::deque<std::function<int(QDialog &)>> runs;
+    int Run(QDialog &d) override { return runs.empty() ? 0 : Next(runs, {})(d); }
+
     template <typename T> static T Next(std::deque<T> &queue, T otherwise)
     {
         if (queue.empty())
