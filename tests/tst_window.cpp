@@ -28,6 +28,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 
@@ -299,7 +300,7 @@ void tst_Window::menusAndStatus()
                                "&View: Polar Gui&des Ctrl+G, -, &Test F5\n"
                                "&Shape: R&aise PgUp, &Lower PgDown, Raise to &Top Home, Lower to &Bottom End, -, Turn &Clockwise Ctrl+Right, "
                                "T&urn Anticlockwise Ctrl+Left, -, &Enlarge Ctrl+Shift+Up, &Reduce Ctrl+Shift+Down\n"
-                               "&Copies: Copies Around the Centre: &3, &More Copies Ctrl+Up, &Fewer Copies Ctrl+Down, M&irror Copies Ctrl+M, "
+                               "&Copies: Copies Around the Centre: &3, &Copies..., &More Copies Ctrl+Up, &Fewer Copies Ctrl+Down, M&irror Copies Ctrl+M, "
                                "C&ycle Colours, -, Polar S&napping %\n&Help: A&bout Vortigram... F1");
     bool unique = AccessKeysUnique(*w->CreateMenu());
     for (QAction *title : w->menuBar()->actions())
@@ -337,11 +338,22 @@ void tst_Window::menusAndStatus()
     m_seam->files = {File("s.jvf")};
     w->Files().OnSave();
     seen << status();
-    QCOMPARE(seen.join('\n'), "|Drawing|0 shapes|Copies: 3, mirrored|Zoom 100%|\n"
-                               "|Drawing|6 shapes|Copies: 3, mirrored|Zoom 100%|Added 6 shapes 0 50 1.570796327\n"
-                               "r 100.0  a 0.0\u00B0|Selecting|6 shapes, 6 selected|Copies: 3, mirrored|Zoom 100%|Added 6 shapes\n"
-                               "r 40.0  a 0.0\u00B0|Selecting|0 shapes|Copies: 3, mirrored|Zoom 250%|Deleted 6 shapes\n"
-                               "r 40.0  a 0.0\u00B0|Selecting|6 shapes, 6 selected|Copies: 3, mirrored|Zoom 250%|Saved s.jvf");
+    // Copies... from the menu: 36 copies over 90 degrees, each 0.9 of the one before.
+    m_seam->runs = {[](QDialog &d) {
+        d.findChild<QSpinBox *>()->setValue(36);
+        for (QLineEdit *field : d.findChildren<QLineEdit *>())
+            field->setText(field->accessibleName() == "Span in degrees" ? "90" : field->accessibleName() == "Scale per copy" ? "0.9" : field->text());
+        d.accept();
+        return d.result();
+    }};
+    w->Commands().Action("copies")->trigger();
+    seen << w->Status().Texts().value(3) + ' ' + Str(w->Settings().copies, w->Settings().span, w->Settings().factor);
+    QCOMPARE(seen.join('\n'), "|Drawing|0 shapes|3 copies over 360\u00B0, mirror|Zoom 100%|\n"
+                               "|Drawing|6 shapes|3 copies over 360\u00B0, mirror|Zoom 100%|Added 6 shapes 0 50 1.570796327\n"
+                               "r 100.0  a 0.0\u00B0|Selecting|6 shapes, 6 selected|3 copies over 360\u00B0, mirror|Zoom 100%|Added 6 shapes\n"
+                               "r 40.0  a 0.0\u00B0|Selecting|0 shapes|3 copies over 360\u00B0, mirror|Zoom 250%|Deleted 6 shapes\n"
+                               "r 40.0  a 0.0\u00B0|Selecting|6 shapes, 6 selected|3 copies over 360\u00B0, mirror|Zoom 250%|Saved s.jvf\n"
+                               "36 copies over 90\u00B0, 2.5\u00B0 apart, x 0.9 each, mirror 36 90 0.9");
 }
 
 void tst_Window::selecting()

@@ -1,5 +1,6 @@
 #include "commands/Options.h"
 
+#include "commands/CopiesDlg.h"
 #include "model/Copies.h"
 
 #include <QAction>
@@ -34,6 +35,12 @@ COptions::COptions(QWidget &window, std::function<bool()> busy)
     m_snap = make(QStringLiteral("Polar S&napping"), QKeySequence(Qt::Key_Percent), &COptions::SetPolarSnapping);
     m_snap->setShortcuts({QKeySequence(Qt::Key_Percent), QKeySequence(Qt::SHIFT | Qt::Key_Percent)});
     m_cycle = make(QStringLiteral("C&ycle Colours"), QKeySequence(), &COptions::SetCycleColours);
+    m_dialog = make(QStringLiteral("&Copies..."), QKeySequence(), [this] {
+        if (m_busy())
+            return;
+        if (const std::optional<CopySettings> chosen = AskCopies(&m_window, m_values))
+            SetCopying(*chosen);
+    });
     for (QAction *toggle : {m_mirror, m_guides, m_snap, m_cycle})
         toggle->setCheckable(true);
 }
@@ -57,13 +64,17 @@ int COptions::Spokes() const
 
 void COptions::AddTo(QMenu &menu)
 {
-    AddCountMenu(menu);
+    // Every letter of "Copies..." is another item's key here: it opens the count's submenu.
+    QMenu *counts = AddCountMenu(menu);
+    QAction *first = counts->actions().value(0);
+    counts->insertAction(first, m_dialog);
+    counts->insertSeparator(first);
     menu.addActions({m_moreCopies, m_fewerCopies, m_mirror, m_cycle});
     menu.addSeparator();
     menu.addActions({m_guides, m_snap});
 }
 
-void COptions::AddCountMenu(QMenu &menu)
+QMenu *COptions::AddCountMenu(QMenu &menu)
 {
     // The count is the access key: every letter of the text is another item's.
     QMenu *copies = menu.addMenu(QStringLiteral("Copies Around the Centre: &%1").arg(m_values.copies));
@@ -74,6 +85,7 @@ void COptions::AddCountMenu(QMenu &menu)
         item->setChecked(n == m_values.copies);
         group->addAction(item);
     }
+    return copies;
 }
 
 void COptions::UpdateCounts()

@@ -32,9 +32,9 @@ public:
     // The copies submenu and the toggles, for the window's menu.
     void AddTo(QMenu &menu);
     // The submenu that picks the count, made afresh with the count in its text.
-    void AddCountMenu(QMenu &menu);
+    QMenu *AddCountMenu(QMenu &menu);
     // More Copies, Fewer Copies, Mirror Copies, Cycle Colours, Polar Guides, Polar Snapping.
-    QList<QAction *> Actions() const { return {m_moreCopies, m_fewerCopies, m_mirror, m_cycle, m_guides, m_snap}; }
+    QList<QAction *> Actions() const { return {m_moreCopies, m_fewerCopies, m_mirror, m_cycle, m_guides, m_snap, m_dialog}; }
 
 public slots:
     void SetScale(double scale);
@@ -69,4 +69,5 @@ private:
     QAction *m_guides;
     QAction *m_snap;
     QAction *m_cycle;
+    QAction *m_dialog; // Copies...: count, spread, scale per copy, mirror
 };

@@ -1,5 +1,6 @@
 #include "window/PatternDlg.h"
 
+#include "commands/CopiesDlg.h"
 #include "commands/NewShapes.h"
 #include "commands/ScaleText.h"
 #include "export/Recovery.h"
@@ -63,7 +64,7 @@ const std::pair<const char *, QStringList> MenuBar[] = {
     {"&Edit", {"undo", "redo", "-", "selectAll", "none", "delete", "duplicate", "-", "clear", "-", "selectMode"}},
     {"&View", {"guides", "-", "test"}},
     {"&Shape", {"raise", "lower", "top", "bottom", "-", "clockwise", "anticlockwise", "-", "enlarge", "reduce"}},
-    {"&Copies", {"count", "more", "fewer", "mirror", "cycle", "-", "snap"}},
+    {"&Copies", {"count", "copies", "more", "fewer", "mirror", "cycle", "-", "snap"}},
     {"&Help", {"about"}},
 };
 
@@ -196,12 +197,13 @@ void CPatternDlg::CreateCommands()
     for (int i = 0; i < SelectionCommands.size(); ++i)
         c.Adopt(SelectionCommands[i], edits[i + 2], noSelection);
     const QList<QAction *> options = m_options.Actions();
-    c.Adopt("more", options[0], QStringLiteral("24 copies are the most."));
+    c.Adopt("more", options[0], QStringLiteral("360 copies are the most."));
     c.Adopt("fewer", options[1], QStringLiteral("With 1 copy there are no copies to take away."));
     c.Adopt("mirror", options[2]);
     c.Adopt("cycle", options[3]);
     c.Adopt("guides", options[4]);
     c.Adopt("snap", options[5]);
+    c.Adopt("copies", options[6]);
     c.Make("test", QStringLiteral("&Test"), {Qt::Key_F5}, [this] { OnTest(); });
     c.Make("about", Strings::AboutMenu(), {Qt::Key_F1}, [this] { emit AboutRequested(); });
 
@@ -256,7 +258,7 @@ void CPatternDlg::ConnectStatus()
 {
     const auto shapes = [this] { m_status->ShowShapes(m_document.Shapes().size(), m_selection.Shapes().size()); };
     const auto copies = [this] {
-        m_status->ShowCopies(m_options.Values().copies, m_options.Values().mirror);
+        m_status->ShowCopies(CopiesSummary(m_options.Values()));
         m_status->ShowZoom(m_options.Values().scale);
     };
     connect(&m_selection, &CSelection::Changed, this, shapes);

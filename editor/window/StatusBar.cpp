@@ -36,9 +36,9 @@ void CStatusBar::ShowShapes(std::size_t shapes, int selected)
     m_shapes->setText(text);
 }
 
-void CStatusBar::ShowCopies(int copies, bool mirror)
+void CStatusBar::ShowCopies(const QString &copies)
 {
-    m_copies->setText(QStringLiteral("Copies: %1%2").arg(copies).arg(mirror ? QStringLiteral(", mirrored") : QString()));
+    m_copies->setText(copies);
 }
 
 void CStatusBar::ShowZoom(double scale)

@@ -20,7 +20,7 @@ public:
     void ShowReadout(const QString &text);
     void ShowMode(bool selecting);
     void ShowShapes(std::size_t shapes, int selected);
-    void ShowCopies(int copies, bool mirror);
+    void ShowCopies(const QString &copies);
     void ShowZoom(double scale);
     void ShowResult(const QString &text) { showMessage(text, ResultMs); }
 
