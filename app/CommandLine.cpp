@@ -3,7 +3,9 @@
 #include "drawing/Animation.h"
 #include "drawing/Picture.h"
 #include "commands/ScaleText.h"
+#include "export/DesignFile.h"
 #include "export/DesignReader.h"
+#include "export/SvgImport.h"
 #include "platform/OutputFile.h"
 #include "res/Strings.h"
 
@@ -28,6 +30,7 @@ const char Usage[] =
     "                 [--scale S] [--rotation R] [--grid]\n"
     "       vortigram --animate FILE -o OUT.gif|OUT.webp [--size WxH]\n"
     "       vortigram --info FILE\n"
+    "       vortigram --import FILE.svg -o OUT.jvf [--scale S]\n"
     "       vortigram -h | --help | -v | --version\n";
 
 const char Options[] =
@@ -36,12 +39,16 @@ const char Options[] =
     "  --render FILE         draw the design as the canvas shows it (no display)\n"
     "  --animate FILE        write the Test preview: 360 frames of 30 ms (no display)\n"
     "  -o, --output OUT      the file to write: OUT.png, OUT.svg or OUT.pdf for\n"
-    "                        --render, OUT.gif or OUT.webp for --animate\n"
+    "                        --render, OUT.gif or OUT.webp for --animate, the\n"
+    "                        design file for --import\n"
     "  --size WxH            the canvas size in pixels (default 480x311)\n"
-    "  --scale S             the drawing scale (default 1)\n"
+    "  --scale S             the drawing scale (default 1); for --import, curves\n"
+    "                        are made lines within 0.25 pixels at it\n"
     "  --rotation R          the turn of the design in radians, clockwise (default 0)\n"
     "  --grid                draw the dot grid and the axes too\n"
     "  --info FILE           print a design's shapes, vertices and largest radius\n"
+    "  --import FILE.svg     write the shapes of an SVG drawing as a design file\n"
+    "                        (-o OUT), its page centred, a unit a pixel at scale 1\n"
     "  -h, --help            print this help\n"
     "  -v, --version         print the version\n"
     "\nIn the editor the menu bar (and a right click) holds every command with its\n"
@@ -104,6 +111,17 @@ CommandLine Wrong(const QString &error)
     command.mode = CommandLine::Mode::Wrong;
     command.error = error;
     return command;
+}
+
+// An option given without a command that takes it.
+QString NeedsMode(const QString &name)
+{
+    const QString modes = name == QLatin1String("rotation") || name == QLatin1String("grid")
+                              ? QStringLiteral("--render")
+                          : name == QLatin1String("size") ? QStringLiteral("--render or --animate")
+                                                          : QStringLiteral("--render, --animate or --import");
+    return QStringLiteral("%1%2 needs %3.")
+        .arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), name, modes);
 }
 
 std::optional<QSize> ParseSize(const QString &text)
@@ -222,6 +240,31 @@ int Animate(const CommandLine &command)
     return status;
 }
 
+int Import(const CommandLine &command)
+{
+    SvgImportOptions options; // a colour the drawing leaves out: white fill, black outline
+    options.scale = command.scale;
+    SvgImport import;
+    try {
+        import = ImportSvg(command.file, options);
+    } catch (const CImportError &e) {
+        Print(stderr, ImportErrorMessage(command.file, e) + u'\n');
+        return 1;
+    } catch (const std::bad_alloc &) {
+        Print(stderr, QStringLiteral("%1 is too large to import.\n").arg(command.file));
+        return 1;
+    }
+    try {
+        ExportDesign(command.output, import.shapes);
+    } catch (const CFileException &e) {
+        return NotWritten(command.output, e.Description());
+    } catch (const std::bad_alloc &) {
+        return NotWritten(command.output, QStringLiteral("not enough memory."));
+    }
+    Print(stdout, ImportSummary(import) + u'\n');
+    return 0;
+}
+
 } // namespace
 
 CommandLine ParseCommandLine(const QStringList &arguments)
@@ -237,9 +280,10 @@ CommandLine ParseCommandLine(const QStringList &arguments)
     const QCommandLineOption rotation(QStringLiteral("rotation"), QString(), QStringLiteral("R"));
     const QCommandLineOption grid(QStringLiteral("grid"));
     const QCommandLineOption info(QStringLiteral("info"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption import(QStringLiteral("import"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
-    parser.addOptions({render, animate, output, size, scale, rotation, grid, info, help, version});
+    parser.addOptions({render, animate, output, size, scale, rotation, grid, info, import, help, version});
     if (!parser.parse(WithoutQtOptions(arguments)))
         return Wrong(parser.errorText());
 
@@ -251,13 +295,40 @@ CommandLine ParseCommandLine(const QStringList &arguments)
                    ? command
                    : Wrong(QStringLiteral("--help and --version take nothing else."));
     }
-    if (parser.isSet(render) + parser.isSet(animate) + parser.isSet(info) > 1)
-        return Wrong(QStringLiteral("--render, --animate and --info cannot be used together."));
+    if (parser.isSet(render) + parser.isSet(animate) + parser.isSet(info) + parser.isSet(import) > 1)
+        return Wrong(QStringLiteral("--render, --animate, --info and --import cannot be used together."));
+    // A scale given is one that can be drawn at.
+    const auto readScale = [&](CommandLine &command) {
+        if (!parser.isSet(scale))
+            return true;
+        const auto parsed = WholeNumber(parser.value(scale));
+        if (!parsed || !IsUsableScale(*parsed))
+            return false;
+        command.scale = *parsed;
+        return true;
+    };
+    const QString wrongScale =
+        QStringLiteral("--scale must be a number not nearer to zero than 0.000001: %1").arg(parser.value(scale));
     if (parser.isSet(info)) {
         if (parser.optionNames().size() != 1 || !files.isEmpty())
             return Wrong(QStringLiteral("--info takes one design file and nothing else."));
         command.mode = CommandLine::Mode::Info;
         command.file = parser.value(info);
+        return command;
+    }
+    if (parser.isSet(import)) {
+        for (const QCommandLineOption *option : {&size, &rotation, &grid})
+            if (parser.isSet(*option))
+                return Wrong(NeedsMode(option->names().constFirst()));
+        if (!files.isEmpty())
+            return Wrong(QStringLiteral("Unexpected argument: %1").arg(files.constFirst()));
+        if (parser.value(output).isEmpty())
+            return Wrong(QStringLiteral("--import needs -o OUT, the design file to write."));
+        command.mode = CommandLine::Mode::Import;
+        command.file = parser.value(import);
+        command.output = parser.value(output);
+        if (!readScale(command))
+            return Wrong(wrongScale);
         return command;
     }
     if (parser.isSet(render) || parser.isSet(animate)) {
@@ -287,14 +358,8 @@ CommandLine ParseCommandLine(const QStringList &arguments)
             if (!still && parser.isSet(*option))
                 return Wrong(QStringLiteral("--%1 needs --render.").arg(option->names().constFirst()));
         }
-        if (parser.isSet(scale)) {
-            const auto parsed = WholeNumber(parser.value(scale));
-            if (!parsed || !IsUsableScale(*parsed))
-                return Wrong(QStringLiteral("--scale must be a number not nearer to zero than "
-                                            "0.000001: %1")
-                                 .arg(parser.value(scale)));
-            command.scale = *parsed;
-        }
+        if (!readScale(command))
+            return Wrong(wrongScale);
         if (parser.isSet(rotation)) {
             const auto parsed = WholeNumber(parser.value(rotation));
             if (!parsed || !std::isfinite(*parsed))
@@ -305,9 +370,7 @@ CommandLine ParseCommandLine(const QStringList &arguments)
     }
     if (!parser.optionNames().isEmpty())
     {
-        const QString name = parser.optionNames().constFirst();
-        return Wrong(QStringLiteral("%1%2 needs --render or --animate.")
-                         .arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), name));
+        return Wrong(NeedsMode(parser.optionNames().constFirst()));
     }
     if (files.size() > 1)
         return Wrong(QStringLiteral("Only one design file can be opened."));
@@ -334,6 +397,9 @@ int RunHeadless(const CommandLine &command)
         return Render(command);
     case CommandLine::Mode::Animate:
         return Animate(command);
+    case CommandLine::Mode::Import:
+        status = Import(command);
+        break;
     case CommandLine::Mode::Wrong:
     case CommandLine::Mode::Edit:
         Print(stderr, QStringLiteral("vortigram: %1\n").arg(command.error) + QString::fromLatin1(Usage));

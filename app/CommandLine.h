@@ -13,6 +13,7 @@ struct CommandLine
         Render,  // draw file into output, without a display
         Animate, // write file's Test preview into output, without a display
         Info,    // describe file, without a display
+        Import,  // the shapes of the SVG drawing file into the design file output
         Help,
         Version,
         Wrong,   // error says what is wrong with the arguments
@@ -27,8 +28,8 @@ struct CommandLine
     bool grid = false;
     QString error;
 
-    // Render and Animate paint, so they need a GUI application (never a display).
-    bool Paints() const { return mode == Mode::Render || mode == Mode::Animate; }
+    // These paint, so they need a GUI application (never a display).
+    bool Paints() const { return mode == Mode::Render || mode == Mode::Animate || mode == Mode::Import; }
 };
 
 // Reads the arguments, the program's name first. Qt's own options (-style

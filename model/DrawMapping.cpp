@@ -29,3 +29,27 @@ QPoint MapToScreen(const PolarPoint &point, double scale, double rotation, int c
     // Conversions truncate toward zero.
     return {centreX + static_cast<int>(dx), centreY + static_cast<int>(dy)};
 }
+
+std::optional<PolarPoint> PolarOfOffset(double dx, double dy, double scale, double rotation)
+{
+    if (scale == 0.0 || !std::isfinite(scale) || !std::isfinite(rotation))
+        return std::nullopt;
+
+    PolarPoint point;
+    point.radius = std::sqrt(dx * dx + dy * dy) / scale;
+    if (dy > 0)
+        point.angle = std::atan(dx / dy);
+    else if (dy < 0)
+        point.angle = std::atan(dx / dy) + Pi;
+    else if (dx > 0)
+        point.angle = Pi / 2; // straight right
+    else if (dx < 0)
+        point.angle = -Pi / 2; // straight left
+    else
+        point.angle = 0.0; // the centre itself
+    point.angle -= rotation;
+
+    if (!std::isfinite(point.angle) || !std::isfinite(point.radius))
+        return std::nullopt;
+    return point;
+}

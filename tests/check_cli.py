@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 # The built program's command line with no display to be had and no
 # XDG_RUNTIME_DIR: --help, --version, --info, pictures (PNG's size, SVG's and
-# PDF's structure), Qt's own options, a full standard output, and the exit
-# status of bad files and wrong arguments.
+# PDF's structure), an SVG drawing imported, Qt's own options, a full standard
+# output, and the exit status of bad files and wrong arguments.
 # Usage: check_cli.py <vortigram executable> <version>
 import os, re, struct, subprocess, sys, tempfile, zlib, xml.etree.ElementTree as ET
 
@@ -63,7 +63,16 @@ pages = [zlib.decompress(s) for s in re.findall(rb"/FlateDecode\n>>\nstream\n(.*
 if (b"/MediaBox [0 0 300.000000 201.000000]" not in pdf or b"\n1 0 0 -1 0 201 cm" not in b"".join(pages)
         or any(not pdf[o:].startswith(b"%d 0 obj" % (i + 1)) for i, o in enumerate(offsets))):
     failed.append(f"a.pdf: {xref[:4]}")
-for args in (["--bogus"], ["--info", good, "x"], ["--render", good, "-o", "x.bmp"], ["--grid"],
+# An SVG drawing brought in at scale 2 (the circle in steps of that scale).
+svg = out("d.svg")
+open(svg, "w").write('<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 20 20"><rect x="5" y="5" width="10" '
+                     'height="10"/><circle r="2" cx="10" cy="10"/></svg>')
+expect(["--import", svg, "-o", out("i.jvf"), "--scale", "2"], (0, "2 shapes came in.\n", ""))
+expect(["--info", out("i.jvf")], (0, "shapes: 2\npolygons: 2\npolylines: 0\nvertices: 16\nvertices per shape: 4 12\n"
+                                     "largest radius: 7.07106781186548\n", ""))
+expect(["--import", "/none.svg", "-o", "x.jvf"], (1, "", "Cannot import /none.svg.\nNo such file or directory.\n"))
+expect(["--import", svg, "-o", "/nonexistent/x.jvf"], (1, "", "/nonexistent/x.jvf could not be written: No such file or directory\n"))
+for args in (["--bogus"], ["--import", svg], ["--import", svg, "-o", "x", "--grid"], ["--info", good, "x"], ["--render", good, "-o", "x.bmp"], ["--grid"],
              ["--render", good, "-o", "x.png", "--size", "0x5"], ["a.jvf", "b.jvf"],
              ["--render", good, "-o", "x.png", "--scale", "0"], ["--version", good],
              ["--render", good, "-o", "x.png", "--rotation", "inf"], ["--animate", good, "-o", "x.png"],

@@ -1,7 +1,11 @@
 // The design model and its file: drawing, records, reading back strictly,
-// copies around the centre and the undo history.
+// copies around the centre and the undo history; shapes brought in from SVG
+// and carried on the clipboard.
 #include "export/DesignFile.h"
 #include "export/DesignReader.h"
+#include "export/OutlineGeometry.h"
+#include "export/ShapeClipboard.h"
+#include "export/SvgImport.h"
 #include "model/Copies.h"
 #include "model/DesignDocument.h"
 #include "model/DrawMapping.h"
@@ -9,11 +13,14 @@
 #include "support/TestSupport.h"
 
 #include <QBuffer>
+#include <QLoggingCategory>
 #include <QPainter>
 #include <QTest>
 
 #include <cfloat>
 #include <random>
+#include <sys/stat.h>
+#include <ranges>
 
 class tst_Model : public QObject
 {
@@ -28,6 +35,11 @@ private slots:
     void copies();
     void document();
     void groups();
+    void svgImport();
+    void svgRefusals();
+    void outlines();
+    void clipboard();
+    void mutatedImports();
 };
 
 namespace {
@@ -42,6 +54,19 @@ QString Describe(const ShapeList &shapes, bool groups = false)
                   : QString("%1%2.%3%4").arg(link.group->copies).arg(link.group->mirror ? "m" : "").arg(link.copy).arg(link.mirrored ? "m" : ""));
     }
     return parts.join(' ');
+}
+
+// A bit flipped, a byte put in, bytes taken out, or the end cut off.
+QByteArray Mutated(QByteArray bytes, std::mt19937_64 &random)
+{
+    const qsizetype at = random() % bytes.size();
+    switch (random() % 4) {
+    case 0: bytes[at] = char(bytes[at] ^ (1 << random() % 8)); break;
+    case 1: bytes.insert(at, char(random())); break;
+    case 2: bytes.remove(at, 1 + random() % 16); break;
+    default: bytes.truncate(at);
+    }
+    return bytes;
 }
 
 QByteArray Records(const ShapeList &shapes)
@@ -179,14 +204,7 @@ void tst_Model::mutatedFiles()
                             Le(3) + Le(4) + QByteArray::fromHex("0200FFFFFF000000");
     std::mt19937_64 random(7);
     for (int i = 0; i < 100000; ++i) {
-        QByteArray bytes = good;
-        const qsizetype at = random() % bytes.size();
-        switch (random() % 4) {
-        case 0: bytes[at] = char(bytes[at] ^ (1 << random() % 8)); break;
-        case 1: bytes.insert(at, char(random())); break;
-        case 2: bytes.remove(at, 1 + random() % 16); break;
-        default: bytes.truncate(at);
-        }
+        QByteArray bytes = Mutated(good, random);
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::ReadOnly);
         try { // read whole, no byte skipped, or refused; anything else thrown fails
@@ -339,6 +357,200 @@ void tst_Model::groups()
     for (const auto &[from, direction, to] : moves)
         QCOMPARE(Raised(from, 5, direction), to);
     QCOMPARE(Str(ToTop({0, 2}, 5).last(), ToBottom({3, 4}).last()), "4 1");
+}
+
+namespace {
+
+// Each shape as "<type> <fill> <outline> <count>:" and its first vertices
+// r<a, colours as 0xBBGGRR.
+QString Vertices(const ShapeList &shapes, int shown = 2)
+{
+    QStringList lines;
+    const auto hex = [](ShapeColour c) { return QString::number(ColourValue(c.red, c.green, c.blue), 16); };
+    for (const auto &shape : shapes) {
+        QString line = Str(shape->Type(), hex(shape->FillColour()), hex(shape->PenColour()), shape->PointCount()) + ':';
+        for (const PolarPoint &p : shape->Points() | std::views::take(shown))
+            line += QString(" %1<%2").arg(p.radius, 0, 'g', 7).arg(p.angle, 0, 'g', 7);
+        lines << line;
+    }
+    return lines.join(", ");
+}
+
+QByteArray Page(const QByteArray &body)
+{
+    return R"(<svg xmlns:xlink="http://www.w3.org/1999/xlink" viewBox="100 0 100 60">)" + body + "</svg>";
+}
+
+SvgImport Import(const QByteArray &body, double scale = 1)
+{
+    return ImportSvg(Page(body), {scale, {1, 2, 3}, {4, 5, 6}, {}});
+}
+
+// What the call refuses, or that it takes it.
+QString Refused(const std::function<void()> &call)
+{
+    try {
+        call();
+    } catch (const CImportError &e) {
+        return e.what();
+    }
+    return "taken";
+}
+
+// The page's centre (150, 30) on the polar centre: a square, a circle, a
+// curve, a transformed group, a `use` of it.
+const QByteArray Drawing = R"svg(<rect x="140" y="20" width="20" height="20" fill="#f00" stroke="#00f"/>
+        <circle cx="150" cy="0" r="1" fill="none" stroke="#0f0"/><path d="M150 50Q160 60 170 50" stroke="#000"/>
+        <g transform="rotate(90 150 30)" fill="#123456"><rect id="r" x="170" y="29" width="4" height="2"/></g>
+        <use xlink:href="#r" transform="translate(0 10)"/>)svg";
+
+} // namespace
+
+void tst_Model::svgImport()
+{
+    // Missing colours from the fallbacks; at 40 times the scale the same
+    // radii, the curves in finer steps.
+    QCOMPARE(Vertices(Import(Drawing).shapes),
+             "1 ff ff0000 4: 14.14214<-0.7853982 14.14214<0.7853982, "
+             "2 30201 ff00 9: 30.01666<0.033321 29.30143<0.02413451, "
+             "2 0 0 6: 20<3.141593 23.5423<2.970857, "
+             "1 563412 60504 4: 20.02498<3.091634 24.02082<3.09995, "
+             "1 0 60504 4: 21.93171<1.99365 25.63201<1.929567");
+    QCOMPARE(Vertices(Import(Drawing, 40).shapes, 1), Vertices(Import(Drawing).shapes, 1).replace(" 9:", " 33:").replace(" 6:", " 30:"));
+
+    // A star of 60 vertices thinned out to 49, at twice the scale; a picture
+    // left out, never read (a pipe no one writes to).
+    mkfifo(qPrintable(m_dir.filePath("pipe")), 0600);
+    QByteArray star = "<image width='5' height='5' xlink:href='" + m_dir.filePath("pipe").toUtf8() + "'/><polygon points='";
+    for (double i = 0, r = 90; i < 60; ++i, r = 130 - r)
+        star += QByteArray::number(150 + std::sin(i * Pi / 30) * r) + ',' + QByteArray::number(30 - std::cos(i * Pi / 30) * r) + ' ';
+    QCOMPARE(ImportSummary(Import(star + "'/>", 2)), "1 shape came in. 1 had more than 49 vertices and was simplified to at most 49, straying "
+                                                       "at most 99.01 pixels from the drawing's line. Its pictures were left out.");
+}
+
+void tst_Model::svgRefusals()
+{
+    // Each reason, each limit alone (repeats through `use` counted).
+    const QByteArray rect = "<rect width='1' height='1'/>", g = "<g id='a'>" + rect + rect + "</g>";
+    const struct { QByteArray svg; SvgLimits limits; const char *why; } rows[] = {
+        {"", {}, "The file is empty."},
+        {"\x1F\x8B\x08", {}, "It is compressed (as .svgz is): uncompress it first."},
+        {Page(rect).left(90), {}, "It is no SVG drawing: Premature end of document (line 1, column 90)."},
+        {"<html><svg/></html>", {}, "It is no SVG drawing: it begins with <html>, not <svg>."},
+        {Page(rect), {.bytes = 64}, "It is larger than 64 bytes, the most an SVG drawing may be."},
+        {Page(g + "<use href='#a'/><use href='#a'/>"), {.elements = 9}, "It has more than 9 elements to draw."},
+        {Page(g + R"(<g><use xlink:href="#a"/></g>)"), {.depth = 3}, "It nests its elements more than 3 deep."},
+        {Page(R"(<g id="a"><use href="#a"/></g>)"), {}, "It repeats an element inside itself."},
+        {Page("<rect/>"), {}, "It has nothing to draw as shapes: no filled or stroked line."},
+        {Page(rect), {.milliseconds = 0}, "Drawing it takes more than 0 seconds."},
+        {Page(R"(<circle r="50"/>)"), {.points = 20}, "Its lines have more than 20 points once its curves are made lines."},
+        {Page(("<path d='" + QByteArray("M0 0 h1 ").repeated(10000) + "'/>").repeated(7)), {}, "It has more than 65,535 shapes; a design holds at most 65,535."},
+        {Page(rect).replace("100 0 100 60", "0 0 2e9 1"), {}, "At this scale its page would be more than 1,000,000,000 pixels across."},
+        {Page(rect).replace("100 0 100 60", "0 0 0 60"), {}, "It has no page: neither a viewBox nor a width and height."}};
+    for (const auto &r : rows)
+        QCOMPARE(Refused([&] { ImportSvg(r.svg, {1, {}, {}, r.limits}); }), r.why);
+    QCOMPARE(Refused([&] { ImportSvg(m_dir.path(), {}); }), "It is a folder."); // a missing one: check_cli
+}
+
+void tst_Model::outlines()
+{
+    // Every point of each step lies within the tolerance of the curve at the
+    // same parameter (so of the curve), in not needlessly many steps: an
+    // arch, a loop, a line back and forth, a wild one.
+    const struct { QPointF p0, p1, p2, p3; double tolerance; } curves[] = {
+        {{0, 0}, {0, 100}, {100, 100}, {100, 0}, 0.25}, {{0, 0}, {100, 100}, {0, 100}, {100, 0}, 0.25},
+        {{0, 0}, {300, 0}, {-200, 0}, {100, 0}, 0.25}, {{0, 0}, {5000, -3000}, {-4000, 9000}, {800, 10}, 0.01}};
+    QStringList got;
+    for (const auto &c : curves) {
+        const double steps = CubicSteps(c.p0, c.p1, c.p2, c.p3, c.tolerance);
+        std::vector<QPointF> line{c.p0};
+        FlattenCubic(c.p0, c.p1, c.p2, c.p3, int(steps), line);
+        double worst = 0;
+        for (std::size_t k = 0; k + 1 < line.size(); ++k)
+            for (double s = 0; s <= 1; s += 1.0 / 32) {
+                const double t = (k + s) / steps; // de Casteljau at t
+                const QPointF a = c.p0 + t * (c.p1 - c.p0), b = c.p1 + t * (c.p2 - c.p1), d = c.p2 + t * (c.p3 - c.p2);
+                const QPointF e = a + t * (b - a), f = b + t * (d - b), gap = e + t * (f - e) - line[k] - s * (line[k + 1] - line[k]);
+                worst = std::max(worst, std::hypot(gap.x(), gap.y()));
+            }
+        got << Str(steps, worst / c.tolerance);
+    }
+    // Steps, and the largest distance found over the tolerance.
+    QCOMPARE(got.join(", "), "21 0.939423388403, 26 0.96192554417, 49 0.979183843467, 1373 0.998748642567");
+
+    // Thinned out: the corners of a square ring, a zigzag's ends kept; the
+    // error is the farthest a dropped vertex lies from the segment that replaced it.
+    std::vector<QPointF> square, zigzag;
+    for (int i = 0; i < 100; ++i) {
+        square.push_back(i < 25 ? QPointF(i, 0) : i < 50 ? QPointF(25, i - 25) : i < 75 ? QPointF(75 - i, 25) : QPointF(0, 100 - i));
+        zigzag.push_back({i * 3.0, i % 2 * 1.0 + i * i / 50.0});
+    }
+    QStringList thinned;
+    for (auto [points, closed] : {std::pair(square, true), std::pair(zigzag, false)}) {
+        const double error = Simplify(points, closed, 49);
+        thinned << Str(double(points.size()), points[1].x(), points.back().x(), error);
+    }
+    QCOMPARE(thinned.join(", "), "4 25 0 1.7763568394e-15, 49 3 297 0.750355173717");
+}
+
+void tst_Model::clipboard()
+{
+    // Groups selected whole and in order come back as groups; a part of one,
+    // or one out of order, as shapes alone. The records come back bit for bit.
+    ShapeList design;
+    const auto add = [&](ShapeList shapes) { for (auto &shape : shapes) design.push_back(std::move(shape)); };
+    add(MakeCopies(MakeShape(1, {{0.3, 40}, {2.9, 70}}, {1, 2, 3}), 3, true));
+    design.push_back(MakeShape(2, {{-0.0, 1e300}}));
+    add(MakeCopies(MakeShape(2, {{1, 2}}), 4, false));
+    add(MakeCopies(MakeShape(1, {{1, 5}, {2, 6}, {3, 7}}, {}, {9, 8, 7}), 2, false));
+    add(MakeCopies(MakeShape(1, {{4, 5}}), 3, false));
+    std::swap(design[13], design[14]);
+    const SelectedShapes selected = Select(design, {0, 1, 2, 3, 4, 5, 6, 8, 9, 11, 12, 13, 14, 15});
+    const QByteArray data = EncodeShapes(selected);
+    QCOMPARE(data.left(25).toHex(), "564753480102000000060009000200ffe0ad0f0e00ffffff00");
+    QCOMPARE(data.mid(25), Records(selected.shapes));
+    const ShapeList back = DecodeShapes(data);
+    QCOMPARE(Records(back), Records(selected.shapes));
+    QCOMPARE(Describe(back, true), "3m.0 3m.1 3m.2 3m.0m 3m.1m 3m.2m - - - 2.0 2.1 - - -");
+
+    // Malformed data: each field checked, bytes counted from 0.
+    const auto with = [&](int at, char b) { return QByteArray(data).replace(at, 1, &b, 1); };
+    const QString group2 = "Group 2 at byte 11: ";
+    const std::pair<QByteArray, QString> rows[] = {
+        {{}, "The data is empty."},
+        {with(0, 'W'), "Byte 0: the data does not begin with the 7-byte header of Vortigram's shapes."},
+        {with(4, 2), "Byte 4: the data is of version 2; this program reads version 1."},
+        {with(5, char(255)), "Byte 5: the header counts 255 groups, but the data ends inside group 129."},
+        {data.left(200), "From byte 15, a design file (its bytes counted from there): Record 5 at byte 170: the file ends after 0 of the record's 2 vertices."},
+        {with(13, 1), group2 + "a group has at least 2 members, not 1."},
+        {with(11, 5), group2 + "it begins at record 6, not after the group before it."},
+        {with(11, 13), group2 + "it holds records 14 to 15, but there are 14."},
+        {with(11, 7), group2 + "records 8 to 9 are no copies around the centre."}};
+    for (const auto &[bytes, message] : rows)
+        QCOMPARE(Refused([&] { DecodeShapes(bytes); }), message);
+}
+
+void tst_Model::mutatedImports()
+{
+    // The clipboard's reader and the SVG import fed mutations of good data:
+    // taken whole, no byte skipped, or refused; nothing else thrown, no crash.
+    QLoggingCategory::setFilterRules("qt.svg.warning=false"); // its notes on what it cannot draw
+    const QByteArray data = EncodeShapes(Select(MakeCopies(MakeShape(1, {{0.3, 40}, {2.9, 70}}), 3, true), PlaceRange(0, 6)));
+    std::mt19937_64 random(11);
+    for (int i = 0; i < 50000; ++i) {
+        const QByteArray bytes = Mutated(data, random);
+        Refused([&] {
+            qsizetype size = 17 + 4 * (uchar(bytes[5]) + 256 * uchar(bytes[6]));
+            for (const auto &shape : DecodeShapes(bytes))
+                size += 8 + 16 * shape->PointCount();
+            QCOMPARE(size, bytes.size());
+        });
+    }
+    for (int i = 0; i < 2000; ++i)
+        Refused([&] {
+            for (const auto &shape : ImportSvg(Mutated(Page(Drawing), random), {}).shapes)
+                QVERIFY(shape->PointCount() >= 2 && shape->PointCount() <= 49);
+        });
 }
 
 QTEST_MAIN(tst_Model)

@@ -1,5 +1,7 @@
 #include "drawing/Canvas.h"
 
+#include "model/DrawMapping.h"
+
 #include <QImage>
 #include <QPainter>
 #include <QThread>

@@ -34,31 +34,12 @@ CViewport CViewport::Centred(QSize canvas, double scale, double rotation, bool a
 
 namespace {
 
+// One conversion for clicks and for points brought in from elsewhere.
 std::optional<PolarPoint> PolarOf(QPoint pixel, QPoint centre, double scale, double rotation)
 {
-    if (scale == 0.0 || !std::isfinite(scale) || !std::isfinite(rotation))
-        return std::nullopt;
-
     const double dx = static_cast<double>(pixel.x()) - centre.x();
     const double dy = -(static_cast<double>(pixel.y()) - centre.y()); // grows upward
-
-    PolarPoint point;
-    point.radius = std::sqrt(dx * dx + dy * dy) / scale;
-    if (dy > 0)
-        point.angle = std::atan(dx / dy);
-    else if (dy < 0)
-        point.angle = std::atan(dx / dy) + Pi;
-    else if (dx > 0)
-        point.angle = Pi / 2; // straight right
-    else if (dx < 0)
-        point.angle = -Pi / 2; // straight left
-    else
-        point.angle = 0.0; // the centre itself
-    point.angle -= rotation;
-
-    if (!std::isfinite(point.angle) || !std::isfinite(point.radius))
-        return std::nullopt;
-    return point;
+    return PolarOfOffset(dx, dy, scale, rotation);
 }
 
 } // namespace
