@@ -19,9 +19,12 @@ CDesignDocument::CDesignDocument(QObject *parent)
 {
 }
 
-// The undo steps refer to the document, so they go before the shape list.
+// The undo steps refer to the document, so they go before the shape list;
+// a document that is going away tells no one of a new step, as those who
+// listen (the window, its selection) may already be gone.
 CDesignDocument::~CDesignDocument()
 {
+    m_undo.blockSignals(true);
     m_undo.clear();
 }
 
