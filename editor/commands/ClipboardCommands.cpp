@@ -1,6 +1,7 @@
 #include "commands/ClipboardCommands.h"
 
 #include "commands/Commands.h"
+#include "commands/NewShapes.h"
 #include "drawing/Picture.h"
 #include "export/ShapeClipboard.h"
 #include "platform/DialogSeam.h"
@@ -194,7 +195,7 @@ bool CClipboardCommands::AddOnTop(ShapeList shapes, const QString &name)
 {
     const int first = static_cast<int>(m_context.document.Shapes().size());
     const int count = static_cast<int>(shapes.size());
-    if (!m_context.add(std::move(shapes), name))
+    if (!AddWithinLimit(m_context.window, m_context.document, std::move(shapes), name))
         return false;
     m_context.tools.SetSelecting(true);
     m_context.selection.Set(PlaceRange(first, count));

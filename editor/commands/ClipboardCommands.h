@@ -38,8 +38,6 @@ public:
         std::function<SvgImportOptions()> options;
         // Where Import SVG... starts.
         std::function<QString()> folder;
-        // Adds shapes as one step, or refuses them with a message.
-        std::function<bool(ShapeList, const QString &)> add;
     };
 
     explicit CClipboardCommands(Context context);

@@ -113,10 +113,7 @@ CPatternDlg::CPatternDlg(CRecoveryFile *recovery, QWidget *parent)
                        return SvgImportOptions{Scale(), SplitColour(Background().SelectedColour()),
                                                SplitColour(Foreground().SelectedColour()), {}};
                    },
-                   [this] { return m_files.Folder(); },
-                   [this](ShapeList shapes, const QString &name) {
-                       return AddWithinLimit(*this, m_document, std::move(shapes), name);
-                   }})
+                   [this] { return m_files.Folder(); }})
 {
     auto *client = new QWidget(this);
     client->setAccessibleName(QStringLiteral("Client area"));
