@@ -101,6 +101,14 @@ QString CDialogSeam::OpenFileName(QWidget *parent, const QString &folder)
     return Chosen(dialog);
 }
 
+QString CDialogSeam::ImportFileName(QWidget *parent, const QString &folder)
+{
+    QFileDialog dialog(parent, QStringLiteral("Import SVG"), folder,
+                       QStringLiteral("SVG drawings (*.svg *.SVG);;All files (*)"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    return Chosen(dialog);
+}
+
 QString CDialogSeam::SaveFileName(QWidget *parent, const QString &defaultSuffix, const QString &folder)
 {
     QFileDialog dialog(parent, QString(), folder, DesignFilters);

@@ -47,6 +47,8 @@ public:
     virtual QString SaveFileName(QWidget *parent, const QString &defaultSuffix, const QString &folder);
     // The chosen design file to open, or an empty string when the user cancels.
     virtual QString OpenFileName(QWidget *parent, const QString &folder);
+    // The chosen SVG drawing to import, or an empty string when the user cancels.
+    virtual QString ImportFileName(QWidget *parent, const QString &folder);
     // The chosen 0x00BBGGRR colour, or nothing when the user cancels.
     virtual std::optional<std::uint32_t> ChooseColour(QWidget *parent, std::uint32_t initial);
 

@@ -10,6 +10,7 @@
 #include "export/DesignFile.h"
 #include "export/Journal.h"
 #include "export/Recovery.h"
+#include "export/ShapeClipboard.h"
 #include "palette/ColourComboBox.h"
 #include "palette/ColourPickerDlg.h"
 #include "platform/OutputFile.h"
@@ -18,6 +19,7 @@
 #include "support/TestSupport.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QBuffer>
 #include <QLabel>
 #include <QLineEdit>
@@ -78,6 +80,7 @@ private slots:
     void fullDisk();
     void fileTies();
     void restoreKilled();
+    void clipboard();
 };
 
 namespace {
@@ -236,7 +239,7 @@ void tst_Window::commands()
     useMenu("24");
     QCOMPARE(seen.join('|'), "About Vortigram...||Undo Add shape|Redo Clear||Open Design...|Open Recent|Save|"
                              "Generate...||Export Image...|Export Animation...|Print...||Clear...|Test||"
-                             "Select Shapes|Select All|Selection -||Copies Around the Centre: 2|More Copies|"
+                             "Select Shapes|Select All|Selection -|Work with the Clipboard||Copies Around the Centre: 2|More Copies|"
                              "Fewer Copies|Mirror Copies|Cycle Colours||Polar Guides|Polar Snapping");
     seen.clear();
     w->Options().SetCopies(360);
@@ -293,22 +296,25 @@ void tst_Window::menusAndStatus()
     QStringList menus;
     for (QAction *title : w->menuBar()->actions())
         menus << title->text() + ": " + Items(*title->menu());
-    QCOMPARE(menus.join('\n'), "&File: &New Ctrl+N, &Open Design... Ctrl+O, Op&en Recent, Sa&ve Ctrl+S, &Generate... Ctrl+Shift+S, -, "
+    const std::unique_ptr<QMenu> context = w->CreateMenu();
+    for (QAction *item : context->actions())
+        item->text().contains("Clipboard") ? void(menus << item->text() + ": " + Items(*item->menu())) : void();
+    QCOMPARE(menus.join('\n'), "&File: &New Ctrl+N, &Open Design... Ctrl+O, Op&en Recent, &Import SVG..., Sa&ve Ctrl+S, &Generate... Ctrl+Shift+S, -, "
                                "E&xport Image... Ctrl+Shift+E, Export &Animation..., &Print... Ctrl+P, -, &Quit Ctrl+Q\n"
-                               "&Edit: &Undo Ctrl+Z, &Redo Ctrl+Shift+Z, -, &Select All Ctrl+A, Select &None Esc, &Delete Del, Du&plicate Ctrl+D, -, "
+                               "&Edit: &Undo Ctrl+Z, &Redo Ctrl+Shift+Z, -, Cu&t Ctrl+X, C&opy Ctrl+C, P&aste Ctrl+V, -, &Select All Ctrl+A, Select &None Esc, &Delete Del, Du&plicate Ctrl+D, -, "
                                "&Clear... Ctrl+Shift+Del, -, Select S&hapes S\n"
                                "&View: Polar Gui&des Ctrl+G, -, &Test F5\n"
                                "&Shape: R&aise PgUp, &Lower PgDown, Raise to &Top Home, Lower to &Bottom End, -, Turn &Clockwise Ctrl+Right, "
                                "T&urn Anticlockwise Ctrl+Left, -, &Enlarge Ctrl+Shift+Up, &Reduce Ctrl+Shift+Down\n"
                                "&Copies: Copies Around the Centre: &3, &Copies..., &More Copies Ctrl+Up, &Fewer Copies Ctrl+Down, M&irror Copies Ctrl+M, "
-                               "C&ycle Colours, -, Polar S&napping %\n&Help: A&bout Vortigram... F1");
-    bool unique = AccessKeysUnique(*w->CreateMenu());
+                               "C&ycle Colours, -, Polar S&napping %\n&Help: A&bout Vortigram... F1\n&Work with the Clipboard: Cu&t Ctrl+X, C&opy Ctrl+C, P&aste Ctrl+V");
+    bool unique = AccessKeysUnique(*context);
     for (QAction *title : w->menuBar()->actions())
         unique = unique && AccessKeysUnique(*title->menu());
     QVERIFY(unique);
     // Greyed items say why.
-    QCOMPARE(Str(w->Commands().Action("undo")->statusTip(), w->Commands().Action("delete")->statusTip()),
-             "There is nothing to undo. Nothing is selected: select shapes first.");
+    QCOMPARE(Str(w->Commands().Action("undo")->statusTip(), w->Commands().Action("delete")->statusTip(), w->Commands().Action("cut")->statusTip()),
+             "There is nothing to undo. Nothing is selected: select shapes first. Nothing is selected: select shapes first.");
     // Every control of the strip and the canvas has a name, and the focus
     // moves through the strip as it reads.
     QStringList names, order;
@@ -1099,6 +1105,88 @@ void tst_Window::restoreKilled()
             found += char('0' + copy.Replay().size()), copy.Discard();
     }
     QVERIFY2(QRegularExpression("^([01] )+(?<=0 )$").match(found).hasMatch(), found);
+}
+
+void tst_Window::clipboard()
+{
+    // A group of three and a triangle alone, all copied: the shapes exactly, as SVG and as a picture.
+    const Window w = Open();
+    w->Options().SetCopies(3);
+    Draw(*w, {{240, 120}, {260, 150}, {220, 150}});
+    w->Options().SetCopies(1);
+    Draw(*w, {{90, 290}, {110, 290}, {100, 310}});
+    QClipboard &clipboard = *QGuiApplication::clipboard();
+    const auto put = [&](const QString &type, const QByteArray &bytes) { auto *data = new QMimeData; data->setData(type, bytes); clipboard.setMimeData(data); };
+    QStringList log;
+    const auto note = [&] {
+        log << Str(w->Shapes().size(), w->Selection().Shapes(), w->Status().Texts().value(1), w->Document().UndoStack().undoText(),
+                   w->Status().currentMessage(), m_seam->texts.isEmpty() ? "" : m_seam->texts.takeFirst());
+    };
+    const auto key = [&](Qt::Key k) { QTest::keyClick(&w->Canvas(), k, Qt::ControlModifier); note(); };
+    clipboard.setText("hello");
+    key(Qt::Key_V);
+    key(Qt::Key_C); // greyed: nothing selected
+    QCOMPARE(clipboard.text(), "hello");
+    key(Qt::Key_A);
+    key(Qt::Key_C);
+    const QMimeData &copied = *clipboard.mimeData();
+    const QString svg = copied.data("image/svg+xml");
+    const QImage picture = copied.imageData().value<QImage>();
+    QCOMPARE(Str(copied.formats(), svg.count("<path"), svg.section(" d=\"", 4, 4).section('"', 0, 0), picture.size().width(), picture.size().height()),
+             "application/x-vortigram-shapes image/svg+xml application/x-qt-image 4 M3,237 L23,237 L13,257 L3,237 306 306");
+    QCOMPARE(Str(picture.pixel(13, 245), picture.pixel(13, 232), picture.pixel(0, 0)), Str(0xFF000000, 0xFFFFFFFF, 0xFF000000));
+    key(Qt::Key_V); // on top, the group a group again
+    const auto &group = w->Shapes()[4]->Group().group;
+    QCOMPARE(Str(Records(Select(w->Shapes(), {4, 5, 6, 7}).shapes) == Records(Select(w->Shapes(), {0, 1, 2, 3}).shapes), group && group != w->Shapes()[0]->Group().group,
+                 w->Shapes()[6]->Group() == GroupLink{group, 2}, !w->Shapes()[7]->Group().group), "1 1 1 1");
+    w->Selection().Set({7});
+    key(Qt::Key_X);
+    key(Qt::Key_Z);
+    key(Qt::Key_V);
+    // Refused whole: data of the own type that is malformed, and shapes past the limit.
+    put(ShapesMimeType, "VGSH\2");
+    key(Qt::Key_V);
+    put(ShapesMimeType, EncodeShapes(Select(w->Shapes(), {0, 1})));
+    ShapeList many;
+    while (many.size() < MaxDesignShapes - 10)
+        many.push_back(MakeShape(2, {{0, 1}}));
+    w->Document().AddShapes(std::move(many));
+    key(Qt::Key_V);
+    w->Document().UndoStack().undo();
+    // SVG: pasted, imported from the menu, dropped (at scale 2); a file that is no SVG.
+    const QByteArray drawing = "<svg xmlns='http://www.w3.org/2000/svg' viewBox='-50 -50 100 100'><circle r='5' fill='red'/></svg>";
+    WriteFileBytes(File("a.svg"), drawing);
+    WriteFileBytes(File("b.svg"), "<html/>");
+    put("image/svg+xml", drawing);
+    key(Qt::Key_V);
+    m_seam->files = {File("s.jvf"), File("a.svg"), File("b.svg")};
+    w->Files().OnGenerate(); // Import SVG... starts in its folder
+    for (int i = 0; i < 2; ++i)
+        w->Commands().Action("importSvg")->trigger(), note();
+    w->Options().SetScale(2); // finer curves
+    w->Foreground().SelectIndex(1); // for the outline the drawing leaves out
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(File("a.svg")), QUrl::fromLocalFile(File("c.jvf"))});
+    QDragEnterEvent enter(QPoint(200, 200), Qt::CopyAction, &files, Qt::LeftButton, {});
+    QDropEvent drop(QPointF(200, 200), Qt::CopyAction, &files, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(w.get(), &enter);
+    QCoreApplication::sendEvent(w.get(), &drop);
+    QTest::qWait(20);
+    note();
+    note();
+    const CObjectStorage &last = *w->Shapes().back();
+    log << Str(w->Shapes()[9]->PointCount(), last.PointCount(), last.Type(), last.FillColour().red, last.PenColour().red, last.Points()[1].angle, last.Points()[1].radius,
+               m_seam->folders.last() == m_settings->Path());
+    QCOMPARE(log.join('\n').replace(File(""), "/"),
+             "4  Drawing Add shape Added 1 shape The clipboard holds text, which cannot be pasted: only shapes copied in Vortigram and SVG drawings can.\n"
+             "4  Drawing Add shape Added 1 shape \n4 0 1 2 3 Selecting Add shape Added 1 shape \n4 0 1 2 3 Selecting Add shape Added 1 shape \n"
+             "8 4 5 6 7 Selecting Paste Pasted 4 shapes \n7  Selecting Cut Cut 1 shape \n8 7 Selecting Paste Undid Cut \n9 8 Selecting Paste Pasted 1 shape \n"
+             "9 8 Selecting Paste Pasted 1 shape Cannot import the clipboard's shapes.\nByte 0: the data does not begin with the 7-byte header of Vortigram's shapes.\n"
+             "65534 8 Selecting Add shape Added 65525 shapes A design file holds at most 65,535 shapes: the design has 65534, and 2 more would not fit. Nothing was added.\n"
+             "10 9 Selecting Import SVG Imported 1 shape 1 shape came in.\n11 10 Selecting Import SVG Imported 1 shape 1 shape came in.\n"
+             "11 10 Selecting Import SVG Imported 1 shape Cannot import /b.svg.\nIt is no SVG drawing: it begins with <html>, not <svg>.\n"
+             "12 11 Selecting Import SVG Imported 1 shape 1 shape came in.\n12 11 Selecting Import SVG Imported 1 shape 2 files were dropped; only the first, a.svg, was imported.\n"
+             "12 16 1 255 128 1.97049899078 5.00129346187 1");
 }
 
 QTEST_MAIN(tst_Window)

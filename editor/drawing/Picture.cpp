@@ -117,20 +117,35 @@ QByteArray Pdf(const PictureView &view, const ShapeList &shapes, const QString &
 
 } // namespace
 
+PictureView FittingView(const ShapeList &shapes, double scale, int largest)
+{
+    QRect box;
+    for (const auto &shape : shapes)
+        box |= shape->DrawnBounds(scale, 0, 0, 0);
+    // A pixel between the shapes and the picture's border.
+    const int reach = std::max({std::abs(box.left()), std::abs(box.right()), std::abs(box.top()),
+                                std::abs(box.bottom())}) + 2;
+    const int side = std::min(2 * reach, largest - largest % 2);
+    return {QSize(side, side), scale, 0.0, false};
+}
+
+QByteArray PictureBytes(PictureFormat format, const PictureView &view, const ShapeList &shapes,
+                        const QString &title)
+{
+    switch (format) {
+    case PictureFormat::Svg:
+        return Svg(view, shapes, title);
+    case PictureFormat::Pdf:
+        return Pdf(view, shapes, title);
+    default:
+        return Png(view, shapes);
+    }
+}
+
 void WritePicture(const QString &path, const PictureView &view, const ShapeList &shapes,
                   const QString &title)
 {
-    QByteArray bytes;
-    switch (PictureFormatOf(path)) {
-    case PictureFormat::Svg:
-        bytes = Svg(view, shapes, title);
-        break;
-    case PictureFormat::Pdf:
-        bytes = Pdf(view, shapes, title);
-        break;
-    default:
-        bytes = Png(view, shapes);
-    }
+    const QByteArray bytes = PictureBytes(PictureFormatOf(path), view, shapes, title);
     COutputFile file(path);
     file.Write(bytes.constData(), static_cast<std::size_t>(bytes.size()));
     file.Commit();

@@ -39,6 +39,19 @@ QImage PaintPicture(const PictureView &view, const ShapeList &shapes);
 // The same as a frame image (FrameImage), without the copy.
 QImage PaintPictureFrame(const PictureView &view, const ShapeList &shapes);
 
+// The picture that holds shapes whole at scale, the polar centre in its
+// middle (both sides even, so that the middle is exactly the centre of an
+// SVG's page): what --render draws of them at a size that fits them, with
+// their coordinates unchanged from a canvas centred there. Each side at
+// most largest; shapes beyond that are cut.
+PictureView FittingView(const ShapeList &shapes, double scale, int largest);
+
+// The bytes of the picture as a file of format holds them (PNG for any
+// but SVG and PDF); title names the design inside SVG and PDF. Throws
+// std::bad_alloc, and CFileException when no PNG could be made.
+QByteArray PictureBytes(PictureFormat format, const PictureView &view, const ShapeList &shapes,
+                        const QString &title);
+
 // Writes the picture to path, as PNG, SVG or PDF by its extension, through a
 // temporary file that replaces path only when complete. title names the
 // design inside SVG and PDF files. An SVG gives its size in pixels, a PDF

@@ -60,8 +60,8 @@ QStringList DroppedFiles(const QMimeData *data)
 // The menu bar's menus and their commands by name; "-" a separator, and
 // "recent" and "count" the submenus made afresh as each menu opens.
 const std::pair<const char *, QStringList> MenuBar[] = {
-    {"&File", {"new", "open", "recent", "save", "generate", "-", "image", "animation", "print", "-", "quit"}},
-    {"&Edit", {"undo", "redo", "-", "selectAll", "none", "delete", "duplicate", "-", "clear", "-", "selectMode"}},
+    {"&File", {"new", "open", "recent", "importSvg", "save", "generate", "-", "image", "animation", "print", "-", "quit"}},
+    {"&Edit", {"undo", "redo", "-", "cut", "copy", "paste", "-", "selectAll", "none", "delete", "duplicate", "-", "clear", "-", "selectMode"}},
     {"&View", {"guides", "-", "test"}},
     {"&Shape", {"raise", "lower", "top", "bottom", "-", "clockwise", "anticlockwise", "-", "enlarge", "reduce"}},
     {"&Copies", {"count", "copies", "more", "fewer", "mirror", "cycle", "-", "snap"}},
@@ -80,7 +80,8 @@ QString StepText(const QString &name, std::size_t shapes)
         {"Turn", "Turned %1"},           {"Scale", "Scaled %1"},           {"Raise", "Raised %1"},
         {"Lower", "Lowered %1"},         {"Change colour", "Recoloured %1"}, {"Change kind", "Changed the kind of %1"},
         {"Move vertex", "Moved a vertex of %1"}, {"Clear", "Cleared %1"},  {"Open design", "Opened a design of %1"},
-        {"Restore design", "Restored a design of %1"}, {"New design", "Started a new design"}};
+        {"Restore design", "Restored a design of %1"}, {"New design", "Started a new design"},
+        {"Cut", "Cut %1"},               {"Paste", "Pasted %1"},           {"Import SVG", "Imported %1"}};
     const QString count = shapes == 1 ? QStringLiteral("1 shape") : QStringLiteral("%1 shapes").arg(shapes);
     return done.value(name, name + QStringLiteral(": %1")).arg(count);
 }
@@ -106,7 +107,13 @@ CPatternDlg::CPatternDlg(CRecoveryFile *recovery, QWidget *parent)
                    return AddWithinLimit(*this, m_document, std::move(shapes), name);
                }}),
       m_pictures(*this, [this] { return View(); }, [this]() -> const ShapeList & { return Shapes(); },
-                 m_commands.BusyRule())
+                 m_commands.BusyRule()),
+      m_clipboard({*this, m_document, m_selection, m_canvas->Tools(), m_commands.BusyRule(),
+                   [this] {
+                       return SvgImportOptions{Scale(), SplitColour(Background().SelectedColour()),
+                                               SplitColour(Foreground().SelectedColour()), {}};
+                   },
+                   [this] { return m_files.Folder(); }})
 {
     auto *client = new QWidget(this);
     client->setAccessibleName(QStringLiteral("Client area"));
@@ -191,6 +198,10 @@ void CPatternDlg::CreateCommands()
                            {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)},
                            [this] { OnUndoOrRedo(false); }, QStringLiteral("There is nothing to redo."));
     c.Adopt("clear", m_edits.ClearAction());
+    c.Adopt("cut", m_clipboard.CutAction(), noSelection);
+    c.Adopt("copy", m_clipboard.CopyAction(), noSelection);
+    c.Adopt("paste", m_clipboard.PasteAction());
+    c.Adopt("importSvg", m_clipboard.ImportAction());
     const QList<QAction *> &edits = m_edits.Actions();
     c.Adopt("selectMode", edits[0]);
     c.Adopt("selectAll", edits[1]);
@@ -249,6 +260,7 @@ std::unique_ptr<QMenu> CPatternDlg::CreateMenu()
     menu->addMenu(m_files.RecentMenu(menu.get()));
     m_commands.Fill(*menu, {"save", "generate", "-", "image", "animation", "print", "-", "clear", "test", "-"});
     m_edits.AddTo(*menu);
+    m_clipboard.AddTo(*menu);
     menu->addSeparator();
     m_options.AddTo(*menu);
     return menu;
@@ -455,5 +467,8 @@ void CPatternDlg::dropEvent(QDropEvent *event)
         return;
     event->acceptProposedAction();
     // The question and the messages must not run inside the drag's own loop.
-    QMetaObject::invokeMethod(this, [this, files] { m_files.OpenDropped(files); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this, files] {
+        if (!m_clipboard.ImportDropped(files))
+            m_files.OpenDropped(files);
+    }, Qt::QueuedConnection);
 }

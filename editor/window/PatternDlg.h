@@ -1,5 +1,6 @@
 #pragma once
 
+#include "commands/ClipboardCommands.h"
 #include "commands/Commands.h"
 #include "commands/EditCommands.h"
 #include "commands/Options.h"
@@ -43,6 +44,7 @@ public:
     CSelection &Selection() { return m_selection; }
     CEditCommands &Edits() { return m_edits; }
     CPictureCommands &Pictures() { return m_pictures; }
+    CClipboardCommands &Clipboard() { return m_clipboard; }
     CCommands &Commands() { return m_commands; }
     const CPointerReadout &Readout() const { return m_canvas->Readout(); }
     CDocumentManager &Files() { return m_files; }
@@ -117,6 +119,7 @@ private:
     CDocumentManager m_files;
     CEditCommands m_edits;
     CPictureCommands m_pictures;
+    CClipboardCommands m_clipboard;
 
     // What the last step touched, for the status bar: shapes, and "Undid"
     // or "Redid" while the step is an undo or a redo.

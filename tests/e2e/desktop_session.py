@@ -3,7 +3,8 @@
 # real clicks and keys through xdotool, a screenshot through ImageMagick's
 # import, and a fresh HOME and XDG folders so that no real settings are
 # touched. One session: draw, export through Save As, crash (SIGKILL) and
-# restore, answer the close question, start again with the saved scale.
+# restore, answer the close question, start again with the saved scale,
+# copy shapes into a second program and save them there.
 #
 # Usage: desktop_session.py <vortigram> <artefact folder>
 # The program's output goes to the test's. A failing run leaves its
@@ -238,8 +239,27 @@ def session():
     # % as typed (Shift+5 on this layout) switches Polar Snapping on.
     xdo("key", "percent")
     wait("PolarSnap=1 in the settings", lambda: "PolarSnap=1" in CONF.read_text())
-    run("wmctrl", "-i", "-c", main)
-    check(p.wait(10) == 0, f"the program ended with {p.returncode}")
+    # Copied in this program, pasted in a second one through the X
+    # clipboard: the same bytes, and a group of two copies still a group
+    # there (a click on one member selects both, and Delete takes both).
+    xdo("key", "percent", "ctrl+Up")
+    wait("PolarSnap=0 and Copies=2", lambda: all(x in CONF.read_text() for x in ("PolarSnap=0", "Copies=2")))
+    draw(main, [(240, 120), (270, 160), (210, 160)])
+    xdo("key", "ctrl+s")
+    wait("third.jvf to hold 3 shapes", lambda: len((TMP / "third.jvf").read_bytes()) == 146)
+    xdo("key", "ctrl+a")
+    xdo("key", "ctrl+c")
+    q, other = start()
+    xdo("key", "ctrl+v")
+    generate(q, other, "fourth.jvf", (TMP / "third.jvf").read_bytes(), ("alt+f", "g"))
+    xdo("key", "Escape")
+    click(other, 240, 145)
+    xdo("key", "Delete")
+    xdo("key", "ctrl+s")
+    wait("fourth.jvf without the group", lambda: holds(TMP / "fourth.jvf", design(record(1, [(277, 112)], 0.5))))
+    for p, main in ((q, other), (p, main)):
+        run("wmctrl", "-i", "-c", main)
+        check(p.wait(10) == 0, f"the program ended with {p.returncode}")
 
 
 # Every wait is bounded, so a failing run ends well before ctest's timeout,

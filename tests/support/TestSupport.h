@@ -32,7 +32,7 @@ public:
     ~ScriptedSeam() override { Install(nullptr); }
 
     std::deque<QMessageBox::StandardButton> answers;
-    std::deque<QString> files; // Save As and Open
+    std::deque<QString> files; // Save As, Open and Import
     std::deque<std::uint32_t> colours; // empty: the chooser is cancelled
     QStringList texts;
     QStringList offered; // each question's labels, joined by |
@@ -44,6 +44,7 @@ public:
                                     QMessageBox::StandardButton escape) override;
     QString SaveFileName(QWidget *, const QString &, const QString &folder) override { return Chosen(folder); }
     QString OpenFileName(QWidget *, const QString &folder) override { return Chosen(folder); }
+    QString ImportFileName(QWidget *, const QString &folder) override { return Chosen(folder); }
     QStringList folders; // where the file dialogs started
     QString Chosen(const QString &folder) { folders << folder; return Next(files, QString()); }
     std::optional<std::uint32_t> ChooseColour(QWidget *, std::uint32_t initial) override;
