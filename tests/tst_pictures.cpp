@@ -149,6 +149,7 @@ void tst_Pictures::commands()
     bool busy = true;
     CPictureCommands commands(window, [] { return CanvasView{CViewport::Centred({300, 201}, 1.5)}; },
                               [this]() -> const ShapeList & { return m_shapes; }, [&] { return busy; });
+    QSignalSpy images(&commands, &CPictureCommands::ImageFinished);
     m_seam.files = {File("w.png")};
     m_seam.sizes = {QSize()};
     commands.ExportImageAction().trigger(); // busy: nothing is asked
@@ -156,11 +157,13 @@ void tst_Pictures::commands()
     busy = false;
     // The canvas's size and scale, with the grid asked for, as --render draws them.
     commands.ExportImageAction().trigger();
+    QVERIFY(images.wait());
     Run({"--render", File("d.jvf"), "-o", File("r.png"), "--size", "300x201", "--scale", "1.5", "--grid"});
     QVERIFY(ReadFileBytes(File("w.png")) == ReadFileBytes(File("r.png")));
     m_seam.files = {"/nonexistent/w.svg"};
     m_seam.sizes = {QSize(10, 10)};
     commands.ExportImageAction().trigger();
+    QVERIFY(images.wait());
     QCOMPARE(m_seam.texts.value(0), "/nonexistent/w.svg could not be written: No such file or directory");
 
     // An animation written off the window thread; one cancelled leaves nothing.
