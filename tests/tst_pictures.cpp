@@ -289,12 +289,16 @@ void tst_Pictures::frameAndBackground()
         QCOMPARE(Str(QString::number(png.pixel(0, 0), 16), QString::number(png.pixel(5, 5), 16),
                      QString::number(png.pixel(280, 170), 16)), r.expected);
     }
+    // 300 squares over all of a large picture: seconds of painting on any machine.
+    ShapeList squares;
+    for (int k = 0; k < 300; ++k)
+        squares.push_back(MakeShape(1, {{-Pi / 4, 9000}, {Pi / 4, 9000}, {3 * Pi / 4, 9000}, {5 * Pi / 4, 9000}}, {k % 256, 0, 0}));
     QWidget window;
     CPictureCommands commands(window, [] { return CanvasView{CViewport::Centred({300, 201})}; },
-                              [this]() -> const ShapeList & { return m_rays; }, [] { return false; });
+                              [&]() -> const ShapeList & { return squares; }, [] { return false; });
     QSignalSpy images(&commands, &CPictureCommands::ImageFinished);
     m_seam.files = {File("big.png"), File("small.pdf")};
-    m_seam.sizes = {QSize(6000, 6000), QSize(20, 20)};
+    m_seam.sizes = {QSize(4000, 4000), QSize(20, 20)};
     m_seam.choicesIn.clear();
     m_seam.sizeChoices = {{"Smooth edges", true}, {"Transparent background", true}, {"Draw the frame", false}};
     commands.ExportImageAction().trigger();
