@@ -8,7 +8,6 @@
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QPainter>
 #include <QPrinter>
 #include <QProgressDialog>
@@ -32,13 +31,6 @@ QString NoMemory(QSize size)
         .arg(size.width())
         .arg(size.height());
 }
-
-// The wait cursor while the window thread writes a picture.
-struct CWaitCursor
-{
-    CWaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~CWaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-};
 
 } // namespace
 

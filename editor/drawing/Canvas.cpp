@@ -115,22 +115,30 @@ QRect DrawnBox(const CObjectStorage &shape, const CViewport &view)
     return view.smooth && !box.isNull() ? box.adjusted(-1, -1, 1, 1) : box;
 }
 
-// The dots of the grid that lie in area.
-void PaintDots(QPainter &painter, const CViewport &view, const QRect &area)
+std::vector<QPoint> GridDots(const CViewport &view, const QRect &area)
 {
+    std::vector<QPoint> dots;
     const QRect box = area & view.CanvasRect();
     if (box.isEmpty())
-        return;
+        return dots;
     const auto firstOnGrid = [](int v, int origin) {
         const int offset = v - origin;
         return origin + (offset + GridPitch - 1) / GridPitch * GridPitch;
     };
-    std::vector<QPoint> dots;
     dots.reserve(static_cast<std::size_t>((box.width() / GridPitch + 1) *
                                           (box.height() / GridPitch + 1)));
     for (int y = firstOnGrid(box.top(), view.gridOrigin.y()); y <= box.bottom(); y += GridPitch)
         for (int x = firstOnGrid(box.left(), view.gridOrigin.x()); x <= box.right(); x += GridPitch)
             dots.emplace_back(x, y);
+    return dots;
+}
+
+// The dots of the grid that lie in area.
+void PaintDots(QPainter &painter, const CViewport &view, const QRect &area)
+{
+    const std::vector<QPoint> dots = GridDots(view, area);
+    if (dots.empty())
+        return;
     painter.setPen(QPen(GridColour, 0));
     painter.drawPoints(dots.data(), static_cast<int>(dots.size()));
 }

@@ -72,6 +72,8 @@ void PaintUnderlay(QPainter &painter, const CanvasView &view);
 void PaintShapesAt(QPainter &painter, const CViewport &view, const ShapeList &shapes,
                    const std::vector<std::size_t> &which, const QRegion &area);
 void PaintDots(QPainter &painter, const CViewport &view, const QRect &area);
+// The pixels of those dots.
+std::vector<QPoint> GridDots(const CViewport &view, const QRect &area);
 // Shapes [first, end) over the whole canvas, as a whole paint draws them.
 void PaintShapes(QPainter &painter, const CViewport &view, const ShapeList &shapes,
                  std::size_t first, std::size_t end);

@@ -87,18 +87,6 @@ QString Colour(const ShapeColour &colour)
     return ToQColor(colour).name();
 }
 
-// The centres of the dots of the grid on the picture.
-std::vector<QPoint> DotCentres(const CViewport &view)
-{
-    std::vector<QPoint> dots;
-    const QPoint o = view.gridOrigin;
-    const auto first = [](int origin) { return origin - (origin / GridPitch) * GridPitch; };
-    for (int y = first(o.y()); y < view.canvas.height(); y += GridPitch)
-        for (int x = first(o.x()); x < view.canvas.width(); x += GridPitch)
-            dots.emplace_back(x, y);
-    return dots;
-}
-
 QByteArray Png(const PictureView &view, const ShapeList &shapes, const PictureProgress &progress)
 {
     const CanvasView canvas = view.Canvas();
@@ -197,7 +185,7 @@ QByteArray Svg(const PictureView &view, const ShapeList &shapes, const QString &
     // The dots as squares of a pixel about their places, in one path.
     if (view.grid) {
         QString d;
-        for (const QPoint dot : DotCentres(viewport))
+        for (const QPoint dot : GridDots(viewport, viewport.CanvasRect()))
             d += QStringLiteral("M%1 %2h1v1h-1z").arg(dot.x() - 0.5).arg(dot.y() - 0.5);
         element(QStringLiteral("path"), {{"d", d}, {"fill", grey}});
     }
@@ -231,7 +219,7 @@ QByteArray Pdf(const PictureView &view, const ShapeList &shapes, const QString &
             return {};
         // Points of a hairline would vanish on the page: squares of a pixel.
         if (view.grid)
-            for (const QPoint dot : DotCentres(viewport))
+            for (const QPoint dot : GridDots(viewport, viewport.CanvasRect()))
                 painter.fillRect(QRectF(dot.x() - 0.5, dot.y() - 0.5, 1, 1), GridColour);
     }
     return bytes;
