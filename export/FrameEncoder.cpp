@@ -108,12 +108,14 @@ private:
     void MedianCut(std::vector<Tally> &all)
     {
         std::vector<Range> boxes{{0, all.size()}};
+        // Each box's widest channel, found once: a split changes only the two boxes it makes.
+        std::vector<std::pair<int, int>> widths{Widest(all, boxes[0])};
         while (boxes.size() < Largest) {
             // Split the box whose colours spread widest, at its weighted median.
             std::size_t pick = boxes.size();
             std::pair<int, int> along{0, 0};
             for (std::size_t b = 0; b < boxes.size(); ++b) {
-                const auto widest = Widest(all, boxes[b]);
+                const auto widest = widths[b];
                 if (boxes[b].second - boxes[b].first > 1 && widest.second > along.second) {
                     pick = b;
                     along = widest;
@@ -135,6 +137,8 @@ private:
             cut = std::clamp(cut + 1, first + 1, end - 1);
             boxes[pick] = {first, cut};
             boxes.push_back({cut, end});
+            widths[pick] = Widest(all, boxes[pick]);
+            widths.push_back(Widest(all, boxes.back()));
         }
         for (const auto &[first, end] : boxes) {
             quint64 sum[3] = {0, 0, 0}, weight = 0;
