@@ -312,6 +312,9 @@ void tst_Pictures::frameAndBackground()
                  m_seam.choicesIn.join(' ')),
              "0 1 0 Draw the grid and axes=0 Smooth edges=0 Draw the frame=1 Transparent background=0 "
              "Draw the grid and axes=0 Smooth edges=1 Draw the frame=0");
+    // Stopped while the file is made, after the last shape, it is none either.
+    for (const QString name : {"end.png", "end.svg", "end.pdf"})
+        QVERIFY(!WritePicture(File(name), {}, m_shapes, "e", [](int done) { return done < 100; }) && !QFile::exists(File(name)));
 }
 
 QTEST_MAIN(tst_Pictures)
