@@ -10,6 +10,7 @@
 #include "res/Strings.h"
 
 #include <QCommandLineParser>
+#include <QElapsedTimer>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -18,6 +19,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <new>
 #include <optional>
 #include <unistd.h>
@@ -27,8 +29,10 @@ namespace {
 const char Usage[] =
     "Usage: vortigram [FILE]\n"
     "       vortigram --render FILE -o OUT.png|OUT.svg|OUT.pdf [--size WxH]\n"
-    "                 [--scale S] [--rotation R] [--grid]\n"
-    "       vortigram --animate FILE -o OUT.gif|OUT.webp [--size WxH]\n"
+    "                 [--scale S] [--rotation R] [--grid] [--smooth]\n"
+    "                 [--frame | --no-frame] [--transparent]\n"
+    "       vortigram --animate FILE -o OUT.gif|OUT.webp [--size WxH] [--smooth]\n"
+    "                 [--frame | --no-frame] [--transparent]\n"
     "       vortigram --info FILE\n"
     "       vortigram --import FILE.svg -o OUT.jvf [--scale S]\n"
     "       vortigram -h | --help | -v | --version\n";
@@ -46,6 +50,11 @@ const char Options[] =
     "                        are made lines within 0.25 pixels at it\n"
     "  --rotation R          the turn of the design in radians, clockwise (default 0)\n"
     "  --grid                draw the dot grid and the axes too\n"
+    "  --smooth              draw the shapes with smooth (antialiased) edges; the\n"
+    "                        axes, dots and frame stay crisp\n"
+    "  --frame, --no-frame   draw the black frame round the picture or leave it\n"
+    "                        out (default: drawn)\n"
+    "  --transparent         leave the white background out (PNG, SVG, WebP)\n"
     "  --info FILE           print a design's shapes, vertices and largest radius\n"
     "  --import FILE.svg     write the shapes of an SVG drawing as a design file\n"
     "                        (-o OUT), its page centred, a unit a pixel at scale 1\n"
@@ -118,7 +127,10 @@ QString NeedsMode(const QString &name)
 {
     const QString modes = name == QLatin1String("rotation") || name == QLatin1String("grid")
                               ? QStringLiteral("--render")
-                          : name == QLatin1String("size") ? QStringLiteral("--render or --animate")
+                          : name == QLatin1String("size") || name == QLatin1String("smooth") ||
+                                    name == QLatin1String("frame") || name == QLatin1String("no-frame") ||
+                                    name == QLatin1String("transparent")
+                              ? QStringLiteral("--render or --animate")
                                                           : QStringLiteral("--render, --animate or --import");
     return QStringLiteral("%1%2 needs %3.")
         .arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), name, modes);
@@ -186,21 +198,84 @@ int NotWritten(const QString &path, const QString &why)
     return 1;
 }
 
+// While it lives, Ctrl+C (or a hang-up or a termination) asks the picture
+// being written to stop, leaving no file behind; then the program ends by
+// the same signal.
+class CInterruptible
+{
+public:
+    CInterruptible()
+    {
+        for (const int number : Caught)
+            std::signal(number, Interrupted);
+    }
+    ~CInterruptible()
+    {
+        for (const int number : Caught)
+            std::signal(number, SIG_DFL);
+        if (g_interrupted)
+            std::raise(g_interrupted);
+    }
+    CInterruptible(const CInterruptible &) = delete;
+    CInterruptible &operator=(const CInterruptible &) = delete;
+
+private:
+    static constexpr int Caught[] = {SIGINT, SIGTERM, SIGHUP};
+};
+
+// Writes a picture or an animation, telling a terminal how far it has got.
+// write(progress) writes; progress(done) says so and answers whether to go on.
+int WriteTold(const QString &output, const std::function<QString(int)> &told, bool atOnce,
+              const std::function<void(const std::function<bool(int)> &)> &write)
+{
+    const bool terminal = ::isatty(STDERR_FILENO) != 0;
+    bool shown = false;
+    // Only what takes longer than half a second tells its progress.
+    QElapsedTimer clock;
+    clock.start();
+    const auto progress = [&](int done) {
+        if (terminal && (atOnce || clock.elapsed() >= 500)) {
+            Print(stderr, QStringLiteral("\rWriting %1: %2").arg(output, told(done)));
+            shown = true;
+        }
+        return g_interrupted == 0;
+    };
+    int status = 0;
+    {
+        const CInterruptible interruptible;
+        try {
+            write(progress);
+        } catch (const CFileException &e) {
+            status = NotWritten(output, e.Description());
+        } catch (const std::bad_alloc &) {
+            status = NotWritten(output, QStringLiteral("not enough memory."));
+        }
+        if (shown)
+            Print(stderr, QStringLiteral("\n"));
+    }
+    return status;
+}
+
+PictureView LookOf(const CommandLine &command)
+{
+    PictureView view{command.size, command.scale, command.rotation, command.grid};
+    view.smooth = command.smooth;
+    view.frame = command.frame;
+    view.transparent = command.transparent;
+    return view;
+}
+
 int Render(const CommandLine &command)
 {
     bool ok = false;
     const ShapeList shapes = ReadOrReport(command.file, ok);
     if (!ok)
         return 1;
-    try {
-        WritePicture(command.output, {command.size, command.scale, command.rotation, command.grid},
-                     shapes, QFileInfo(command.file).fileName());
-    } catch (const CFileException &e) {
-        return NotWritten(command.output, e.Description());
-    } catch (const std::bad_alloc &) {
-        return NotWritten(command.output, QStringLiteral("not enough memory."));
-    }
-    return 0;
+    return WriteTold(
+        command.output, [](int done) { return QStringLiteral("%1%").arg(done); }, false,
+        [&](const std::function<bool(int)> &progress) {
+            WritePicture(command.output, LookOf(command), shapes, QFileInfo(command.file).fileName(), progress);
+        });
 }
 
 int Animate(const CommandLine &command)
@@ -209,35 +284,11 @@ int Animate(const CommandLine &command)
     const ShapeList shapes = ReadOrReport(command.file, ok);
     if (!ok)
         return 1;
-    // An interrupted export stops cleanly, leaving no file behind, and then
-    // ends the program by the same signal.
-    const int caught[] = {SIGINT, SIGTERM, SIGHUP};
-    for (const int number : caught)
-        std::signal(number, Interrupted);
-    const bool terminal = ::isatty(STDERR_FILENO) != 0;
-    const auto progress = [&](int done) {
-        if (terminal)
-            Print(stderr, QStringLiteral("\rWriting %1: frame %2 of %3")
-                              .arg(command.output)
-                              .arg(done)
-                              .arg(PreviewFrameCount));
-        return g_interrupted == 0;
-    };
-    int status = 0;
-    try {
-        WriteAnimation(command.output, command.size, shapes, progress);
-    } catch (const CFileException &e) {
-        status = NotWritten(command.output, e.Description());
-    } catch (const std::bad_alloc &) {
-        status = NotWritten(command.output, QStringLiteral("not enough memory."));
-    }
-    if (terminal)
-        Print(stderr, QStringLiteral("\n"));
-    for (const int number : caught)
-        std::signal(number, SIG_DFL);
-    if (g_interrupted)
-        std::raise(g_interrupted);
-    return status;
+    return WriteTold(
+        command.output, [](int done) { return QStringLiteral("frame %1 of %2").arg(done).arg(PreviewFrameCount); },
+        true, [&](const std::function<bool(int)> &progress) {
+            WriteAnimation(command.output, command.size, shapes, progress, LookOf(command));
+        });
 }
 
 int Import(const CommandLine &command)
@@ -279,11 +330,16 @@ CommandLine ParseCommandLine(const QStringList &arguments)
     const QCommandLineOption scale(QStringLiteral("scale"), QString(), QStringLiteral("S"));
     const QCommandLineOption rotation(QStringLiteral("rotation"), QString(), QStringLiteral("R"));
     const QCommandLineOption grid(QStringLiteral("grid"));
+    const QCommandLineOption smooth(QStringLiteral("smooth"));
+    const QCommandLineOption frame(QStringLiteral("frame"));
+    const QCommandLineOption noFrame(QStringLiteral("no-frame"));
+    const QCommandLineOption transparent(QStringLiteral("transparent"));
     const QCommandLineOption info(QStringLiteral("info"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption import(QStringLiteral("import"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
-    parser.addOptions({render, animate, output, size, scale, rotation, grid, info, import, help, version});
+    parser.addOptions({render, animate, output, size, scale, rotation, grid, smooth, frame, noFrame, transparent,
+                       info, import, help, version});
     if (!parser.parse(WithoutQtOptions(arguments)))
         return Wrong(parser.errorText());
 
@@ -317,7 +373,7 @@ CommandLine ParseCommandLine(const QStringList &arguments)
         return command;
     }
     if (parser.isSet(import)) {
-        for (const QCommandLineOption *option : {&size, &rotation, &grid})
+        for (const QCommandLineOption *option : {&size, &rotation, &grid, &smooth, &frame, &noFrame, &transparent})
             if (parser.isSet(*option))
                 return Wrong(NeedsMode(option->names().constFirst()));
         if (!files.isEmpty())
@@ -345,6 +401,15 @@ CommandLine ParseCommandLine(const QStringList &arguments)
             return Wrong(QStringLiteral("--render needs -o OUT.png, -o OUT.svg or -o OUT.pdf."));
         if (!still && format != PictureFormat::Gif && format != PictureFormat::WebP)
             return Wrong(QStringLiteral("--animate needs -o OUT.gif or -o OUT.webp."));
+        if (parser.isSet(frame) && parser.isSet(noFrame))
+            return Wrong(QStringLiteral("--frame and --no-frame cannot be used together."));
+        command.smooth = parser.isSet(smooth);
+        command.frame = !parser.isSet(noFrame);
+        command.transparent = parser.isSet(transparent);
+        // GIF keeps no partly transparent pixels, PDF no page without its paper.
+        if (command.transparent && format != PictureFormat::Png && format != PictureFormat::Svg &&
+            format != PictureFormat::WebP)
+            return Wrong(QStringLiteral("--transparent needs -o OUT.png, -o OUT.svg or -o OUT.webp."));
         if (parser.isSet(size)) {
             const auto parsed = ParseSize(parser.value(size));
             if (!parsed)

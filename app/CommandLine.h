@@ -26,6 +26,9 @@ struct CommandLine
     double scale = 1.0;
     double rotation = 0.0;
     bool grid = false;
+    bool smooth = false;      // shapes antialiased
+    bool frame = true;        // the black line round the picture
+    bool transparent = false; // the white left out
     QString error;
 
     // These paint, so they need a GUI application (never a display).

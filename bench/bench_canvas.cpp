@@ -135,6 +135,15 @@ void BM_PaintCanvas(benchmark::State &state)
 }
 BENCHMARK(BM_PaintCanvas)->Unit(benchmark::kMillisecond)->Apply(Repeated);
 
+// The same with Smooth Edges: every shape antialiased at its unrounded vertices.
+void BM_PaintCanvasSmooth(benchmark::State &state)
+{
+    CanvasView view = BenchView(1.0);
+    view.viewport.smooth = true;
+    PaintCanvasAt(state, view);
+}
+BENCHMARK(BM_PaintCanvasSmooth)->Unit(benchmark::kMillisecond)->Apply(Repeated);
+
 // The shapes shared among the cores, as the window paints its canvas image.
 // Real time: the point is the wait, and the processor time of the helper
 // threads would not show in this thread's.

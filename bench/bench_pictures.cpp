@@ -46,14 +46,14 @@ void BM_AnimationFramesOnly(benchmark::State &state)
 }
 BENCHMARK(BM_AnimationFramesOnly)->Unit(benchmark::kSecond)->UseRealTime()->Apply(RepeatedFew);
 
-void Animate(benchmark::State &state, const char *name)
+void Animate(benchmark::State &state, const char *name, const PictureView &look = PictureView())
 {
     const ShapeList shapes = MakeBenchDesign(SmallDesign);
     QTemporaryDir dir;
     const QString path = dir.filePath(QString::fromLatin1(name));
     const double start = ProcessSeconds();
     for (auto _ : state) {
-        if (!WriteAnimation(path, AnimationCanvas, shapes)) {
+        if (!WriteAnimation(path, AnimationCanvas, shapes, {}, look)) {
             state.SkipWithError("the animation was not written");
             return;
         }
@@ -73,6 +73,15 @@ void BM_AnimateWebP(benchmark::State &state)
     Animate(state, "bench.webp");
 }
 BENCHMARK(BM_AnimateWebP)->Unit(benchmark::kSecond)->UseRealTime()->Apply(RepeatedFew);
+
+// --animate --smooth: the frames antialiased.
+void BM_AnimateSmoothGif(benchmark::State &state)
+{
+    PictureView look;
+    look.smooth = true;
+    Animate(state, "smooth.gif", look);
+}
+BENCHMARK(BM_AnimateSmoothGif)->Unit(benchmark::kSecond)->UseRealTime()->Apply(RepeatedFew);
 
 // The largest resident size of the program run with these arguments, in bytes;
 // negative when it could not be run or failed.

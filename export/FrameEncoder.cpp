@@ -108,12 +108,14 @@ private:
     void MedianCut(std::vector<Tally> &all)
     {
         std::vector<Range> boxes{{0, all.size()}};
+        // Each box's widest channel, found once: a split changes only the two boxes it makes.
+        std::vector<std::pair<int, int>> widths{Widest(all, boxes[0])};
         while (boxes.size() < Largest) {
             // Split the box whose colours spread widest, at its weighted median.
             std::size_t pick = boxes.size();
             std::pair<int, int> along{0, 0};
             for (std::size_t b = 0; b < boxes.size(); ++b) {
-                const auto widest = Widest(all, boxes[b]);
+                const auto widest = widths[b];
                 if (boxes[b].second - boxes[b].first > 1 && widest.second > along.second) {
                     pick = b;
                     along = widest;
@@ -135,6 +137,8 @@ private:
             cut = std::clamp(cut + 1, first + 1, end - 1);
             boxes[pick] = {first, cut};
             boxes.push_back({cut, end});
+            widths[pick] = Widest(all, boxes[pick]);
+            widths.push_back(Widest(all, boxes.back()));
         }
         for (const auto &[first, end] : boxes) {
             quint64 sum[3] = {0, 0, 0}, weight = 0;
@@ -278,7 +282,9 @@ public:
 
     void Add(const QImage &frame) override
     {
-        // Format_RGB32 is 0xffRRGGBB words, WebP's own ARGB: no copy.
+        // Format_RGB32 is 0xffRRGGBB words, WebP's own ARGB: no copy. So is
+        // ARGB32, whose alpha the file then says it has.
+        m_alpha = m_alpha || frame.hasAlphaChannel();
         WebPPicture picture;
         if (!WebPPictureInit(&picture))
             Failed("WebP", QStringLiteral("the library does not match its headers"));
@@ -311,9 +317,10 @@ public:
     void Finish() override
     {
         const qint64 frames = m_scratch.size();
-        QByteArray head = Chunk("VP8X", 10) + char(0x02) + U24(0) + U24(m_size.width() - 1) +
-                          U24(m_size.height() - 1); // flags: animated
-        head += Chunk("ANIM", 6) + U32(0xFFFFFFFF) + U16(0); // white; repeat without end
+        QByteArray head = Chunk("VP8X", 10) + char(m_alpha ? 0x12 : 0x02) + U24(0) + U24(m_size.width() - 1) +
+                          U24(m_size.height() - 1); // flags: animated, with alpha or not
+        // White, or nothing under transparent frames; repeat without end.
+        head += Chunk("ANIM", 6) + U32(m_alpha ? 0 : 0xFFFFFFFF) + U16(0);
         const quint64 riff = 4 + quint64(head.size()) + quint64(frames);
         if (riff > 0xFFFFFFFEu)
             Failed("WebP", QStringLiteral("the animation is larger than a WebP file can be (4 GB)"));
@@ -345,6 +352,7 @@ private:
     COutputFile &m_file;
     QSize m_size;
     int m_delay;
+    bool m_alpha = false;
     WebPConfig m_config;
     QTemporaryFile m_scratch;
 };

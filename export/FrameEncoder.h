@@ -28,8 +28,8 @@ public:
                                                  QSize size, std::chrono::milliseconds delay);
     virtual ~CFrameEncoder() = default;
 
-    // Appends a frame: opaque, 32 bits per pixel (QImage::Format_RGB32 or
-    // ARGB32), of the animation's size. Throws as Create does.
+    // Appends a frame: 32 bits per pixel (QImage::Format_RGB32 or ARGB32,
+    // whose alpha only WebP keeps), of the animation's size. Throws as Create does.
     virtual void Add(const QImage &frame) = 0;
     // Writes the rest of the file; it is then complete, though not committed.
     virtual void Finish() = 0;

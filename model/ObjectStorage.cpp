@@ -133,6 +133,32 @@ void CObjectStorage::DrawMapped(QPainter &painter, double scale, double rotation
     }
 }
 
+int CObjectStorage::ExactDrawn(QPointF (&out)[MaxDrawnPoints], double scale, double rotation,
+                               QPointF centre) const
+{
+    const int count = std::min(PointCount(), MaxDrawnPoints);
+    for (int i = 0; i < count; ++i)
+        out[i] = MapExact(m_points[static_cast<std::size_t>(i)], scale, rotation, centre);
+    return count;
+}
+
+void CObjectStorage::DrawSmooth(QPainter &painter, double scale, double rotation, QPointF centre) const
+{
+    QPointF points[MaxDrawnPoints];
+    const int count = ExactDrawn(points, scale, rotation, centre);
+    if (count == 0)
+        return;
+    PainterToolsGuard guard(painter);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(OutlinePen(PenColour()));
+    if (m_type == CPolyStorage::TypeValue) {
+        painter.setBrush(QBrush(ToQColor(FillColour()), Qt::SolidPattern));
+        painter.drawPolygon(points, count, Qt::OddEvenFill);
+    } else {
+        painter.drawPolyline(points, count);
+    }
+}
+
 CLineStorage::CLineStorage()
     : CObjectStorage(TypeValue)
 {

@@ -4,6 +4,7 @@
 #include "platform/Colour.h"
 
 #include <QByteArray>
+#include <QPointF>
 #include <QRect>
 
 #include <memory>
@@ -90,6 +91,11 @@ public:
                       int centreY) const = 0;
     // The pixels Draw can touch: the box of the drawn vertices, pen included.
     QRect DrawnBounds(double scale, double rotation, int centreX, int centreY) const;
+    // The drawn vertices unrounded about centre, into out; returns how many there are.
+    int ExactDrawn(QPointF (&out)[MaxDrawnPoints], double scale, double rotation, QPointF centre) const;
+    // Draws as Draw does, antialiased, at the unrounded vertices about
+    // centre; it may touch a pixel more on each side than DrawnBounds says.
+    void DrawSmooth(QPainter &painter, double scale, double rotation, QPointF centre) const;
 
 protected:
     explicit CObjectStorage(int type);

@@ -165,7 +165,7 @@ QString CDialogSeam::ExportFileName(QWidget *parent, const QString &caption,
 }
 
 std::optional<QSize> CDialogSeam::PictureSize(QWidget *parent, const QString &caption,
-                                              QSize initial, int largest, bool *grid)
+                                              QSize initial, int largest, const QList<Choice> &choices)
 {
     QDialog dialog(parent);
     dialog.setWindowTitle(caption);
@@ -178,11 +178,11 @@ std::optional<QSize> CDialogSeam::PictureSize(QWidget *parent, const QString &ca
         sides[i]->setValue(i == 0 ? initial.width() : initial.height());
         form->addRow(i == 0 ? QStringLiteral("&Width:") : QStringLiteral("&Height:"), sides[i]);
     }
-    QCheckBox *gridBox = nullptr;
-    if (grid) {
-        gridBox = new QCheckBox(QStringLiteral("Draw the &grid and axes"), &dialog);
-        gridBox->setChecked(*grid);
-        form->addRow(gridBox);
+    QList<QCheckBox *> boxes;
+    for (const Choice &choice : choices) {
+        boxes << new QCheckBox(choice.text, &dialog);
+        boxes.back()->setChecked(*choice.value);
+        form->addRow(boxes.back());
     }
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
@@ -191,8 +191,8 @@ std::optional<QSize> CDialogSeam::PictureSize(QWidget *parent, const QString &ca
     FitTitle(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    if (grid)
-        *grid = gridBox->isChecked();
+    for (qsizetype i = 0; i < choices.size(); ++i)
+        *choices[i].value = boxes[i]->isChecked();
     return QSize(sides[0]->value(), sides[1]->value());
 }
 

@@ -58,11 +58,17 @@ public:
     // cancels. Asks before an existing file is replaced.
     virtual QString ExportFileName(QWidget *parent, const QString &caption,
                                    const QStringList &filters);
-    // A picture size, each side from 1 to largest, starting at initial; with
-    // grid, also whether to draw the grid (its state in, the answer out).
-    // Nothing when the user cancels.
+    // A check box of a picture's dialog: its text with the access key, and
+    // its state in, the answer out.
+    struct Choice
+    {
+        QString text;
+        bool *value;
+    };
+    // A picture size, each side from 1 to largest, starting at initial, and
+    // the choices under it. Nothing when the user cancels.
     virtual std::optional<QSize> PictureSize(QWidget *parent, const QString &caption,
-                                             QSize initial, int largest, bool *grid);
+                                             QSize initial, int largest, const QList<Choice> &choices);
     // Qt's print preview of what paint draws on printer, from which the user
     // prints; extras are checkable actions on its tool bar that redraw it.
     virtual void PrintPreview(QWidget *parent, QPrinter &printer,

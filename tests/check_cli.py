@@ -4,7 +4,7 @@
 # PDF's structure), an SVG drawing imported, Qt's own options, a full standard
 # output, and the exit status of bad files and wrong arguments.
 # Usage: check_cli.py <vortigram executable> <version>
-import os, re, struct, subprocess, sys, tempfile, zlib, xml.etree.ElementTree as ET
+import hashlib, os, re, struct, subprocess, sys, tempfile, zlib, xml.etree.ElementTree as ET
 
 failed = []
 folder = tempfile.TemporaryDirectory()
@@ -63,6 +63,26 @@ pages = [zlib.decompress(s) for s in re.findall(rb"/FlateDecode\n>>\nstream\n(.*
 if (b"/MediaBox [0 0 300.000000 201.000000]" not in pdf or b"\n1 0 0 -1 0 201 cm" not in b"".join(pages)
         or any(not pdf[o:].startswith(b"%d 0 obj" % (i + 1)) for i, o in enumerate(offsets))):
     failed.append(f"a.pdf: {xref[:4]}")
+# Exact vectors: a red triangle with a vertex at radius 100 and 1 radian and a
+# blue line, unrounded in SVG and PDF (the PDF at 100 x 60, centre 50, 30), dots
+# as squares of a pixel; the PNG as it always was; frame and white left out.
+tri = out("tri.jvf")
+open(tri, "wb").write(bytes.fromhex("FFE0AD0F0200FFFFFF00 0103FF0000000000") + struct.pack(
+    "<6d", 1, 100, 2.5, 80, 4, 120) + bytes.fromhex("02020000000000FF") + struct.pack("<4d", 0, 0, 0.3, 150))
+for name, mode, more in (("t.svg", "--render", ["--grid"]), ("c.svg", "--render", ["--transparent", "--no-frame", "--smooth"]),
+                         ("t.pdf", "--render", ["--grid", "--size", "100x60"]), ("t.png", "--render", ["--grid"]),
+                         ("f.png", "--render", ["--grid", "--frame"]), ("t.webp", "--animate", ["--transparent", "--size", "20x10"])):
+    expect([mode, tri, "-o", out(name), *more], (0, "", ""))
+plain, clear = open(out("t.svg")).read(), open(out("c.svg")).read()
+pdf = b"".join(zlib.decompress(s) for s in re.findall(rb"/FlateDecode\n>>\nstream\n(.*?)endstream", open(out("t.pdf"), "rb").read(), re.S))
+got = [plain.count('<polygon points="324.147,100.970 287.878,219.091 149.184,233.437" fill="#ff0000"'),
+       plain.count('<polyline points="240.000,155.000 284.328,11.700" fill="none" stroke="#0000ff"'),
+       plain.count("<rect"), clear.count("<rect"), clear.count("<polygon"), plain.count("h1v1h-1z"),
+       pdf.count(b"134.147098 -24.0302305 m"), len(re.findall(rb"\d 1 1 re", pdf)),
+       open(out("t.png"), "rb").read() == open(out("f.png"), "rb").read(),
+       hashlib.md5(open(out("t.png"), "rb").read()).hexdigest(), open(out("t.webp"), "rb").read()[20] & 0x10]
+if got != [1, 1, 2, 0, 1, 48 * 32, 1, 60, True, "32e2dceed00aa3ae665af275dc93db57", 0x10]:
+    failed.append(f"vectors: {got}")
 # An SVG drawing brought in at scale 2 (the circle in steps of that scale).
 svg = out("d.svg")
 open(svg, "w").write('<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 20 20"><rect x="5" y="5" width="10" '
@@ -76,7 +96,9 @@ for args in (["--bogus"], ["--import", svg], ["--import", svg, "-o", "x", "--gri
              ["--render", good, "-o", "x.png", "--size", "0x5"], ["a.jvf", "b.jvf"],
              ["--render", good, "-o", "x.png", "--scale", "0"], ["--version", good],
              ["--render", good, "-o", "x.png", "--rotation", "inf"], ["--animate", good, "-o", "x.png"],
-             ["--animate", good, "-o", "x.gif", "--scale", "2"], ["--render", good, "--animate", good, "-o", "x.gif"]):
+             ["--animate", good, "-o", "x.gif", "--scale", "2"], ["--render", good, "--animate", good, "-o", "x.gif"],
+             ["--render", good, "-o", "x.pdf", "--transparent"], ["--animate", good, "-o", "x.gif", "--transparent"],
+             ["--render", good, "-o", "x.png", "--frame", "--no-frame"], ["--smooth"], ["--import", svg, "-o", "x", "--no-frame"]):
     expect(args, (2, True))
 folder.cleanup()
 print("\n".join(failed) or "all answers as expected")

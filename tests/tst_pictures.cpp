@@ -5,6 +5,7 @@
 #include "drawing/Picture.h"
 #include "commands/PictureCommands.h"
 #include "drawing/Animation.h"
+#include "drawing/CanvasImage.h"
 #include "export/DesignFile.h"
 #include "support/TestSupport.h"
 
@@ -30,6 +31,8 @@ private slots:
     void commands();
     void printedPage();
     void fullDisk();
+    void smoothEdges();
+    void frameAndBackground();
 
 private:
     QString File(const QString &name) const { return m_dir.filePath(name); }
@@ -73,18 +76,21 @@ Frames Decode(const QString &path)
     WebPAnimInfo info{};
     uint8_t *pixels = nullptr;
     for (int shown = 0, end = 0; decoder && WebPAnimDecoderGetInfo(decoder, &info) && WebPAnimDecoderGetNext(decoder, &pixels, &end); shown = end)
-        frames.append({QImage(pixels, int(info.canvas_width), int(info.canvas_height), QImage::Format_ARGB32).convertToFormat(QImage::Format_RGB32), end - shown});
+        frames.append({QImage(pixels, int(info.canvas_width), int(info.canvas_height), QImage::Format_ARGB32).copy(), end - shown});
     WebPAnimDecoderDelete(decoder);
     return frames;
 }
 
-// The largest difference of a colour channel between two pictures.
-int Difference(const QImage &a, const QImage &b)
+// The largest difference of a channel between two pictures, alpha
+// included, the colours weighed by it.
+int Difference(QImage a, QImage b)
 {
+    a = a.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    b = b.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     int largest = a.size() == b.size() ? 0 : 256;
     for (int y = 0; largest < 256 && y < a.height(); ++y)
         for (int x = 0; x < a.width(); ++x)
-            for (int shift : {0, 8, 16})
+            for (int shift : {0, 8, 16, 24})
                 largest = std::max(largest, std::abs(int(a.pixel(x, y) >> shift & 0xFF) - int(b.pixel(x, y) >> shift & 0xFF)));
     return largest;
 }
@@ -118,18 +124,22 @@ void tst_Pictures::animation()
     // Every frame for 30 ms, in order, each the preview's picture for its scale
     // and turn: the largest difference of a channel (GIF exact up to 256
     // colours, near past them); the last frame exactly what --render draws.
-    const struct { const char *file, *design; QSize size; const char *expected; } rows[] = {
+    // Smooth, frameless and transparent frames too, each exactly the picture so drawn.
+    const struct { const char *file, *design; QSize size; const char *expected; bool smooth = false; } rows[] = {
         {"a.gif", "d.jvf", {60, 41}, "360 30 0"}, {"a.webp", "d.jvf", {60, 41}, "360 30 0"},
-        {"r.webp", "rays.jvf", {200, 150}, "360 30 0"}, {"r.gif", "rays.jvf", {200, 150}, "360 30 2"}};
+        {"r.webp", "rays.jvf", {200, 150}, "360 30 0"}, {"r.gif", "rays.jvf", {200, 150}, "360 30 2"},
+        {"s.webp", "d.jvf", {60, 41}, "360 30 0", true}};
     for (const auto &r : rows) {
         const QString size = Str(r.size.width()) + 'x' + Str(r.size.height());
-        QCOMPARE(Run({"--animate", File(r.design), "-o", File(r.file), "--size", size}), 0);
+        const QStringList look = r.smooth ? QStringList{"--smooth", "--no-frame", "--transparent"} : QStringList();
+        QCOMPARE(Run(QStringList{"--animate", File(r.design), "-o", File(r.file), "--size", size} + look), 0);
         const Frames frames = Decode(File(r.file));
         QSet<int> times;
         int worst = 0;
         for (int k = 1; k <= frames.size(); ++k) {
             const PreviewFrame f = PreviewFrameAt(k);
-            const QImage picture = PaintPicture({r.size, f.scale, f.rotation}, r.design[0] == 'd' ? m_shapes : m_rays);
+            const QImage picture = PaintPicture({r.size, f.scale, f.rotation, false, r.smooth, !r.smooth, r.smooth},
+                                                r.design[0] == 'd' ? m_shapes : m_rays);
             times << frames[k - 1].second;
             worst = std::max(worst, Difference(frames[k - 1].first, picture));
         }
@@ -149,6 +159,7 @@ void tst_Pictures::commands()
     bool busy = true;
     CPictureCommands commands(window, [] { return CanvasView{CViewport::Centred({300, 201}, 1.5)}; },
                               [this]() -> const ShapeList & { return m_shapes; }, [&] { return busy; });
+    QSignalSpy images(&commands, &CPictureCommands::ImageFinished);
     m_seam.files = {File("w.png")};
     m_seam.sizes = {QSize()};
     commands.ExportImageAction().trigger(); // busy: nothing is asked
@@ -156,11 +167,13 @@ void tst_Pictures::commands()
     busy = false;
     // The canvas's size and scale, with the grid asked for, as --render draws them.
     commands.ExportImageAction().trigger();
+    QVERIFY(images.wait());
     Run({"--render", File("d.jvf"), "-o", File("r.png"), "--size", "300x201", "--scale", "1.5", "--grid"});
     QVERIFY(ReadFileBytes(File("w.png")) == ReadFileBytes(File("r.png")));
     m_seam.files = {"/nonexistent/w.svg"};
     m_seam.sizes = {QSize(10, 10)};
     commands.ExportImageAction().trigger();
+    QVERIFY(images.wait());
     QCOMPARE(m_seam.texts.value(0), "/nonexistent/w.svg could not be written: No such file or directory");
 
     // An animation written off the window thread; one cancelled leaves nothing.
@@ -220,6 +233,88 @@ void tst_Pictures::fullDisk()
     for (const QString out : {"a.png", "a.svg", "a.pdf", "a.gif", "a.webp"})
         QCOMPARE(Run({out.endsWith("gif") || out.endsWith("webp") ? "--animate" : "--render", File("d.jvf"), "-o", File("full/" + out)}), 1);
     QCOMPARE(QDir(File("full")).entryList(QDir::Files).join(' '), QDir(File("full")).exists("filler") ? "filler" : "");
+}
+
+void tst_Pictures::smoothEdges()
+{
+    // Smooth: the same dots and the same interior (blue inside the square),
+    // and edge pixels of colours the plain picture has not; a smooth canvas
+    // image as its whole paint after an edit, but for rounding in the blend.
+    const PictureView plain{{300, 201}, 1.5, 0.0, true};
+    PictureView smooth = plain;
+    smooth.smooth = true;
+    const QImage a = PaintPicture(plain, m_shapes), b = PaintPicture(smooth, m_shapes);
+    QSet<QRgb> colours;
+    int dotsDiffer = 0, blended = 0;
+    for (int p = 0; p < 300 * 201; ++p)
+        colours << a.pixel(p % 300, p / 300);
+    for (int p = 0; p < 300 * 201; ++p) {
+        dotsDiffer += p % 300 % 10 == 0 && p / 300 % 10 == 0 && a.pixel(p % 300, p / 300) != b.pixel(p % 300, p / 300);
+        blended += !colours.contains(b.pixel(p % 300, p / 300));
+    }
+    CCanvasImage image;
+    image.SetView(smooth.Canvas());
+    QImage shown(300, 201, QImage::Format_RGB32);
+    QPainter painter(&shown);
+    image.Paint(painter, shown.rect(), m_shapes);
+    m_shapes[1]->Points()[0].radius = 120; // an edit repaints the square's box
+    image.Changed(m_shapes, {1});
+    image.Paint(painter, shown.rect(), m_shapes);
+    painter.end();
+    const int afterEdit = Difference(shown, PaintPicture(smooth, m_shapes));
+    m_shapes[1]->Points()[0].radius = 100;
+    QCOMPARE(Str(a.pixel(203, 123) == 0xFF0000FF, b.pixel(203, 123) == 0xFF0000FF, dotsDiffer, blended > 100, afterEdit <= 2),
+             "1 1 0 1 1");
+
+    // SVG: every vertex unrounded, the pinned one at radius 100 and 1 radian.
+    ShapeList one;
+    one.push_back(MakeShape(1, {{1, 100}, {2.5, 80}, {4, 120}}, {255, 0, 0}));
+    QVERIFY(WritePicture(File("v.svg"), {}, one, "v"));
+    QVERIFY(ReadFileBytes(File("v.svg")).contains(R"(<polygon points="324.147,100.970 287.878,219.091 149.184,233.437" fill="#ff0000" fill-rule="evenodd" stroke="#000000")"));
+}
+
+void tst_Pictures::frameAndBackground()
+{
+    // Corner, inside pixel and square's inside of a PNG, by the frame and
+    // transparency choices; a picture stopped is no file.
+    const struct { QStringList args; const char *expected; } rows[] = {
+        {{}, "ff000000 ffffffff ff0000ff"},
+        {{"--no-frame"}, "ffffffff ffffffff ff0000ff"},
+        {{"--transparent"}, "ff000000 0 ff0000ff"},
+        {{"--transparent", "--no-frame", "--smooth"}, "0 0 ff0000ff"},
+    };
+    for (const auto &r : rows) {
+        QCOMPARE(Run(QStringList{"--render", File("d.jvf"), "-o", File("f.png")} + r.args), 0);
+        const QImage png(File("f.png"));
+        QCOMPARE(Str(QString::number(png.pixel(0, 0), 16), QString::number(png.pixel(5, 5), 16),
+                     QString::number(png.pixel(280, 170), 16)), r.expected);
+    }
+    // 300 squares over all of a large picture: seconds of painting on any machine.
+    ShapeList squares;
+    for (int k = 0; k < 300; ++k)
+        squares.push_back(MakeShape(1, {{-Pi / 4, 9000}, {Pi / 4, 9000}, {3 * Pi / 4, 9000}, {5 * Pi / 4, 9000}}, {k % 256, 0, 0}));
+    QWidget window;
+    CPictureCommands commands(window, [] { return CanvasView{CViewport::Centred({300, 201})}; },
+                              [&]() -> const ShapeList & { return squares; }, [] { return false; });
+    QSignalSpy images(&commands, &CPictureCommands::ImageFinished);
+    m_seam.files = {File("big.png"), File("small.pdf")};
+    m_seam.sizes = {QSize(4000, 4000), QSize(20, 20)};
+    m_seam.choicesIn.clear();
+    m_seam.sizeChoices = {{"Smooth edges", true}, {"Transparent background", true}, {"Draw the frame", false}};
+    commands.ExportImageAction().trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(window.findChild<QProgressDialog *>() && window.findChild<QProgressDialog *>()->isVisible(), 20000);
+    window.findChild<QProgressDialog *>()->findChild<QPushButton *>()->click();
+    QVERIFY(images.wait(60000));
+    // The next dialog starts from the last answers; a PDF is offered no transparency.
+    commands.ExportImageAction().trigger();
+    QVERIFY(images.wait());
+    QCOMPARE(Str(images.value(0).value(0).toBool(), images.value(1).value(0).toBool(), QDir(m_dir.path()).entryList({"big*"}).size(),
+                 m_seam.choicesIn.join(' ')),
+             "0 1 0 Draw the grid and axes=0 Smooth edges=0 Draw the frame=1 Transparent background=0 "
+             "Draw the grid and axes=0 Smooth edges=1 Draw the frame=0");
+    // Stopped while the file is made, after the last shape, it is none either.
+    for (const QString name : {"end.png", "end.svg", "end.pdf"})
+        QVERIFY(!WritePicture(File(name), {}, m_shapes, "e", [](int done) { return done < 100; }) && !QFile::exists(File(name)));
 }
 
 QTEST_MAIN(tst_Pictures)

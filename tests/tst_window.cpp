@@ -149,14 +149,16 @@ void tst_Window::settings()
     w->Options().SetGuides(true);
     w->Options().SetPolarSnapping(true);
     w->Options().SetCycleColours(true);
+    QVERIFY(!w->Canvas().Viewport().smooth); // off at a fresh start
+    w->Options().SetSmooth(true);
     w->Background().AddColour(0x123456);
     w->Foreground().RemoveAllColours();
     w->Foreground().AddColour(7);
     QTest::keyClick(&w->Canvas(), Qt::Key_Escape); // does not close
     QVERIFY(w->isVisible() && w->close());
-    QVERIFY(ReadFileBytes(m_settings->IniFile()).contains("[Settings]\nCopies=6\nCopyArc=1\nCopyScale=0.9\nCopySpan=22.5\nCycleColours=1\nGuides=1\nMirror=1\nPolarSnap=1\nScale=2.500000\n\n"));
+    QVERIFY(ReadFileBytes(m_settings->IniFile()).contains("[Settings]\nCopies=6\nCopyArc=1\nCopyScale=0.9\nCopySpan=22.5\nCycleColours=1\nGuides=1\nMirror=1\nPolarSnap=1\nScale=2.500000\nSmoothEdges=1\n\n"));
     w = Open();
-    QCOMPARE(Str(state(*w), Colours(w->Background()).size(), Colours(w->Background()).last(), Colours(w->Foreground())), "2.5 6 1 1 1 1 22.5 1 0.9 11 1193046 7");
+    QCOMPARE(Str(state(*w), Colours(w->Background()).size(), Colours(w->Background()).last(), Colours(w->Foreground()), w->Canvas().Viewport().smooth), "2.5 6 1 1 1 1 22.5 1 0.9 11 1193046 7 1");
     // A quick count: a whole turn, unscaled, Mirror kept.
     w->Options().SetCopies(3);
     QCOMPARE(state(*w), "2.5 3 1 1 1 1 360 0 1");
@@ -303,7 +305,7 @@ void tst_Window::menusAndStatus()
                                "E&xport Image... Ctrl+Shift+E, Export &Animation..., &Print... Ctrl+P, -, &Quit Ctrl+Q\n"
                                "&Edit: &Undo Ctrl+Z, &Redo Ctrl+Shift+Z, -, Cu&t Ctrl+X, C&opy Ctrl+C, P&aste Ctrl+V, -, &Select All Ctrl+A, Select &None Esc, &Delete Del, Du&plicate Ctrl+D, -, "
                                "&Clear... Ctrl+Shift+Del, -, Select S&hapes S\n"
-                               "&View: Polar Gui&des Ctrl+G, -, &Test F5\n"
+                               "&View: Polar Gui&des Ctrl+G, &Smooth Edges, -, &Test F5\n"
                                "&Shape: R&aise PgUp, &Lower PgDown, Raise to &Top Home, Lower to &Bottom End, -, Turn &Clockwise Ctrl+Right, "
                                "T&urn Anticlockwise Ctrl+Left, -, &Enlarge Ctrl+Shift+Up, &Reduce Ctrl+Shift+Down\n"
                                "&Copies: Copies Around the Centre: &3, &Copies..., &More Copies Ctrl+Up, &Fewer Copies Ctrl+Down, M&irror Copies Ctrl+M, "
@@ -1132,8 +1134,8 @@ void tst_Window::clipboard()
     const QMimeData &copied = *clipboard.mimeData();
     const QString svg = copied.data("image/svg+xml");
     const QImage picture = copied.imageData().value<QImage>();
-    QCOMPARE(Str(copied.formats(), svg.count("<path"), svg.section(" d=\"", 4, 4).section('"', 0, 0), picture.size().width(), picture.size().height()),
-             "application/x-vortigram-shapes image/svg+xml application/x-qt-image 4 M3,237 L23,237 L13,257 L3,237 306 306");
+    QCOMPARE(Str(copied.formats(), svg.count("<poly"), svg.section(" points=\"", 1, 1).section('"', 0, 0), picture.size().width(), picture.size().height()),
+             "application/x-vortigram-shapes image/svg+xml application/x-qt-image 4 153.000,68.000 173.000,98.000 133.000,98.000 306 306");
     QCOMPARE(Str(picture.pixel(13, 245), picture.pixel(13, 232), picture.pixel(0, 0)), Str(0xFF000000, 0xFFFFFFFF, 0xFF000000));
     key(Qt::Key_V); // on top, the group a group again
     const auto &group = w->Shapes()[4]->Group().group;

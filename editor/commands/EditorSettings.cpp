@@ -50,6 +50,7 @@ CEditorSettings CEditorSettings::Load(const CSettingsStore &store)
     settings.guides = ReadFlag(store, QStringLiteral("Guides"));
     settings.polarSnap = ReadFlag(store, QStringLiteral("PolarSnap"));
     settings.cycleColours = ReadFlag(store, QStringLiteral("CycleColours"));
+    settings.smooth = ReadFlag(store, QStringLiteral("SmoothEdges"));
     return settings;
 }
 
@@ -69,4 +70,5 @@ void CEditorSettings::Save(CSettingsStore &store) const
     WriteFlag(store, QStringLiteral("Guides"), guides);
     WriteFlag(store, QStringLiteral("PolarSnap"), polarSnap);
     WriteFlag(store, QStringLiteral("CycleColours"), cycleColours);
+    WriteFlag(store, QStringLiteral("SmoothEdges"), smooth);
 }

@@ -13,6 +13,7 @@ struct CEditorSettings : CopySettings
     bool guides = false;
     bool polarSnap = false;
     bool cycleColours = false; // copies step through the colour lists
+    bool smooth = false;       // the canvas draws the shapes antialiased
 
     // A missing or damaged value gives its default; so does a scale that
     // cannot be used, and a span that makes no copies with the rest. The

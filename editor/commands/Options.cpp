@@ -35,13 +35,14 @@ COptions::COptions(QWidget &window, std::function<bool()> busy)
     m_snap = make(QStringLiteral("Polar S&napping"), QKeySequence(Qt::Key_Percent), &COptions::SetPolarSnapping);
     m_snap->setShortcuts({QKeySequence(Qt::Key_Percent), QKeySequence(Qt::SHIFT | Qt::Key_Percent)});
     m_cycle = make(QStringLiteral("C&ycle Colours"), QKeySequence(), &COptions::SetCycleColours);
+    m_smooth = make(QStringLiteral("&Smooth Edges"), QKeySequence(), &COptions::SetSmooth);
     m_dialog = make(QStringLiteral("&Copies..."), QKeySequence(), [this] {
         if (m_busy())
             return;
         if (const std::optional<CopySettings> chosen = AskCopies(&m_window, m_values))
             SetCopying(*chosen);
     });
-    for (QAction *toggle : {m_mirror, m_guides, m_snap, m_cycle})
+    for (QAction *toggle : {m_mirror, m_guides, m_snap, m_cycle, m_smooth})
         toggle->setCheckable(true);
 }
 
@@ -52,6 +53,7 @@ void COptions::Load(const CSettingsStore &store)
     m_guides->setChecked(m_values.guides);
     m_snap->setChecked(m_values.polarSnap);
     m_cycle->setChecked(m_values.cycleColours);
+    m_smooth->setChecked(m_values.smooth);
     UpdateCounts();
 }
 
@@ -149,4 +151,9 @@ void COptions::SetPolarSnapping(bool on)
 void COptions::SetCycleColours(bool on)
 {
     Toggle(&CEditorSettings::cycleColours, on, m_cycle, false);
+}
+
+void COptions::SetSmooth(bool on)
+{
+    Toggle(&CEditorSettings::smooth, on, m_smooth, true);
 }

@@ -33,8 +33,12 @@ public:
     void AddTo(QMenu &menu);
     // The submenu that picks the count, made afresh with the count in its text.
     QMenu *AddCountMenu(QMenu &menu);
-    // More Copies, Fewer Copies, Mirror Copies, Cycle Colours, Polar Guides, Polar Snapping.
-    QList<QAction *> Actions() const { return {m_moreCopies, m_fewerCopies, m_mirror, m_cycle, m_guides, m_snap, m_dialog}; }
+    // More Copies, Fewer Copies, Mirror Copies, Cycle Colours, Polar Guides,
+    // Polar Snapping, Copies..., Smooth Edges.
+    QList<QAction *> Actions() const
+    {
+        return {m_moreCopies, m_fewerCopies, m_mirror, m_cycle, m_guides, m_snap, m_dialog, m_smooth};
+    }
 
 public slots:
     void SetScale(double scale);
@@ -47,9 +51,10 @@ public slots:
     void SetGuides(bool on);
     void SetPolarSnapping(bool on);
     void SetCycleColours(bool on);
+    void SetSmooth(bool on);
 
 signals:
-    // The canvas looks different: the scale, the guides or their spokes.
+    // The canvas looks different: the scale, the guides or their spokes, smooth edges.
     void ViewChanged();
     // Any option changed: the settings file wants writing.
     void Changed();
@@ -69,5 +74,6 @@ private:
     QAction *m_guides;
     QAction *m_snap;
     QAction *m_cycle;
+    QAction *m_smooth;
     QAction *m_dialog; // Copies...: count, spread, scale per copy, mirror
 };

@@ -8,11 +8,11 @@
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QPainter>
 #include <QPrinter>
 #include <QProgressDialog>
 
+#include <memory>
 #include <new>
 
 namespace {
@@ -32,13 +32,6 @@ QString NoMemory(QSize size)
         .arg(size.height());
 }
 
-// The wait cursor while the window thread writes a picture.
-struct CWaitCursor
-{
-    CWaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~CWaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-};
-
 } // namespace
 
 CPictureCommands::CPictureCommands(QWidget &window, std::function<CanvasView()> view,
@@ -48,11 +41,15 @@ CPictureCommands::CPictureCommands(QWidget &window, std::function<CanvasView()> 
       m_exportImage(new QAction(QStringLiteral("E&xport Image..."), this)),
       m_exportAnimation(new QAction(QStringLiteral("Export &Animation..."), this)),
       m_print(new QAction(QStringLiteral("&Print..."), this)),
-      m_printGrid(new QAction(QStringLiteral("Print the &Grid"), this))
+      m_printGrid(new QAction(QStringLiteral("Print the &Grid"), this)),
+      m_printSmooth(new QAction(QStringLiteral("&Smooth Edges"), this))
 {
     m_exportImage->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
     m_print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     m_printGrid->setCheckable(true);
+    // Paper shows every stair of an edge: smooth unless turned off.
+    m_printSmooth->setCheckable(true);
+    m_printSmooth->setChecked(true);
     connect(m_exportImage, &QAction::triggered, this, &CPictureCommands::ExportImage);
     connect(m_exportAnimation, &QAction::triggered, this, &CPictureCommands::ExportAnimation);
     connect(m_print, &QAction::triggered, this, &CPictureCommands::Print);
@@ -81,74 +78,105 @@ void CPictureCommands::Warn(const QString &caption, const QString &text)
     CDialogSeam::Current().Message(&m_window, QMessageBox::Warning, caption, text, QMessageBox::Ok);
 }
 
+std::optional<CPictureCommands::Asked> CPictureCommands::Ask(const QString &caption, const QString &sizeCaption,
+                                                             const QString &path, PictureView &choices, bool image)
+{
+    PictureView chosen = choices;
+    QList<CDialogSeam::Choice> offered;
+    if (image)
+        offered << CDialogSeam::Choice{QStringLiteral("Draw the &grid and axes"), &chosen.grid};
+    offered << CDialogSeam::Choice{QStringLiteral("S&mooth edges"), &chosen.smooth}
+            << CDialogSeam::Choice{QStringLiteral("Draw the &frame"), &chosen.frame};
+    // GIF keeps no partly transparent pixels, PDF no page without its paper:
+    // their dialogs leave the choice as it was, for the next file that can.
+    const PictureFormat format = PictureFormatOf(path);
+    const bool clear = format == PictureFormat::Png || format == PictureFormat::Svg || format == PictureFormat::WebP;
+    if (clear)
+        offered << CDialogSeam::Choice{QStringLiteral("&Transparent background"), &chosen.transparent};
+    const auto size =
+        CDialogSeam::Current().PictureSize(&m_window, sizeCaption, CanvasSize(), LargestPictureSide, offered);
+    if (!size)
+        return std::nullopt;
+    choices = chosen;
+    Asked asked{chosen, {}};
+    asked.look.size = *size;
+    asked.look.scale = m_view().viewport.scale;
+    asked.look.transparent = clear && chosen.transparent;
+    // The window goes on while the file is written: it draws a copy.
+    try {
+        asked.shapes.reserve(m_design().size());
+        for (const auto &shape : m_design())
+            asked.shapes.push_back(shape->Clone());
+    } catch (const std::bad_alloc &) {
+        Warn(caption, NoMemory(*size));
+        return std::nullopt;
+    }
+    return asked;
+}
+
 void CPictureCommands::ExportImage()
 {
     if (!Idle())
         return;
-    CDialogSeam &seam = CDialogSeam::Current();
-    const QString path = seam.ExportFileName(
+    const QString path = CDialogSeam::Current().ExportFileName(
         &m_window, ImageCaption,
         {QStringLiteral("PNG image (*.png)"), QStringLiteral("SVG drawing (*.svg)"),
          QStringLiteral("PDF document (*.pdf)")});
     if (path.isEmpty())
         return;
-    bool grid = m_imageGrid;
-    const auto size = seam.PictureSize(&m_window, QStringLiteral("Image Size"), CanvasSize(),
-                                       LargestPictureSide, &grid);
-    if (!size)
+    auto asked = Ask(ImageCaption, QStringLiteral("Image Size"), path, m_imageChoices, true);
+    if (!asked)
         return;
-    m_imageGrid = grid;
-    try {
-        const CWaitCursor wait;
-        WritePicture(path, {*size, m_view().viewport.scale, 0.0, grid}, m_design(),
-                     QFileInfo(path).completeBaseName());
-    } catch (const CFileException &e) {
-        Warn(ImageCaption, NotWritten(path, e.Description()));
-    } catch (const std::bad_alloc &) {
-        Warn(ImageCaption, NoMemory(*size));
-    }
+    const PictureView view = asked->look;
+    auto shapes = std::make_shared<const ShapeList>(std::move(asked->shapes));
+    StartWriting(ImageCaption, path, 100, 500, view.size, true,
+                 [path, view, shapes](const std::function<bool(int)> &progress) {
+                     return WritePicture(path, view, *shapes, QFileInfo(path).completeBaseName(), progress);
+                 });
 }
 
 void CPictureCommands::ExportAnimation()
 {
     if (!Idle())
         return;
-    CDialogSeam &seam = CDialogSeam::Current();
-    const QString path = seam.ExportFileName(
+    const QString path = CDialogSeam::Current().ExportFileName(
         &m_window, AnimationCaption,
         {QStringLiteral("Animated GIF (*.gif)"), QStringLiteral("Animated WebP (*.webp)")});
     if (path.isEmpty())
         return;
-    const auto size = seam.PictureSize(&m_window, QStringLiteral("Animation Size"), CanvasSize(),
-                                       LargestPictureSide, nullptr);
-    if (!size)
+    auto asked = Ask(AnimationCaption, QStringLiteral("Animation Size"), path, m_animationChoices, false);
+    if (!asked)
         return;
-    // The window goes on while the frames are written: they draw a copy.
-    ShapeList shapes;
-    try {
-        shapes.reserve(m_design().size());
-        for (const auto &shape : m_design())
-            shapes.push_back(shape->Clone());
-    } catch (const std::bad_alloc &) {
-        Warn(AnimationCaption, NoMemory(*size));
-        return;
-    }
+    const PictureView look = asked->look;
+    auto shapes = std::make_shared<const ShapeList>(std::move(asked->shapes));
+    StartWriting(AnimationCaption, path, PreviewFrameCount, 0, look.size, false,
+                 [path, look, shapes](const std::function<bool(int)> &progress) {
+                     return WriteAnimation(path, look.size, *shapes, progress, look);
+                 });
+}
+
+void CPictureCommands::StartWriting(const QString &caption, const QString &path, int steps, int showAfter,
+                                    QSize size, bool image, Job job)
+{
     m_progress = new QProgressDialog(QStringLiteral("Writing %1...").arg(QFileInfo(path).fileName()),
-                                     QStringLiteral("Cancel"), 0, PreviewFrameCount, &m_window);
-    m_progress->setWindowTitle(AnimationCaption);
+                                     QStringLiteral("Cancel"), 0, steps, &m_window);
+    m_progress->setWindowTitle(caption);
     FitTitle(*m_progress);
     m_progress->setWindowModality(Qt::WindowModal);
     m_progress->setAutoClose(false);
     m_progress->setAutoReset(false);
-    m_progress->setMinimumDuration(0);
+    m_progress->setMinimumDuration(showAfter);
     connect(m_progress, &QProgressDialog::canceled, this, &CPictureCommands::CancelExport);
-    m_progress->show();
+    if (showAfter == 0)
+        m_progress->show();
+    else
+        m_progress->setValue(0); // starts the clock that shows it
     m_cancel = false;
-    m_worker = std::thread([this, path, size = *size, shapes = std::move(shapes)] {
+    m_worker = std::thread([this, path, size, image, caption, job = std::move(job)] {
         bool written = false;
         QString error;
         try {
-            written = WriteAnimation(path, size, shapes, [this](int done) {
+            written = job([this](int done) {
                 QMetaObject::invokeMethod(this, [this, done] {
                     if (m_progress)
                         m_progress->setValue(done);
@@ -160,7 +188,7 @@ void CPictureCommands::ExportAnimation()
         } catch (const std::bad_alloc &) {
             error = NoMemory(size);
         }
-        QMetaObject::invokeMethod(this, [this, written, error] { AnimationEnded(written, error); });
+        QMetaObject::invokeMethod(this, [this, image, written, caption, error] { Ended(image, written, caption, error); });
     });
 }
 
@@ -169,7 +197,7 @@ void CPictureCommands::CancelExport()
     m_cancel = true;
 }
 
-void CPictureCommands::AnimationEnded(bool written, const QString &error)
+void CPictureCommands::Ended(bool image, bool written, const QString &caption, const QString &error)
 {
     m_worker.join();
     // Later: this may run inside the dialog's own setValue.
@@ -179,8 +207,11 @@ void CPictureCommands::AnimationEnded(bool written, const QString &error)
     }
     m_progress = nullptr;
     if (!error.isEmpty())
-        Warn(AnimationCaption, error);
-    emit AnimationFinished(written);
+        Warn(caption, error);
+    if (image)
+        emit ImageFinished(written);
+    else
+        emit AnimationFinished(written);
 }
 
 void CPictureCommands::Print()
@@ -194,7 +225,7 @@ void CPictureCommands::Print()
         [this](QPrinter &target) {
             QPainter painter(&target);
             PaintFitted(painter, QRect(0, 0, target.width(), target.height()), m_design(),
-                        m_printGrid->isChecked());
+                        m_printGrid->isChecked(), m_printSmooth->isChecked());
         },
-        {m_printGrid});
+        {m_printGrid, m_printSmooth});
 }

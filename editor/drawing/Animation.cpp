@@ -13,8 +13,8 @@ PreviewFrame PreviewFrameAt(int k, double startRotation)
     return {0.1 + 0.004 * k, startRotation + 0.03 * k};
 }
 
-CPreviewFrames::CPreviewFrames(QSize size, const ShapeList &shapes)
-    : m_size(size), m_shapes(shapes)
+CPreviewFrames::CPreviewFrames(QSize size, const ShapeList &shapes, const PictureView &look)
+    : m_size(size), m_shapes(shapes), m_look(look)
 {
     const int threads = std::max(1, QThread::idealThreadCount());
     m_ahead = threads + 1; // a frame in hand for each painter, and one to spare
@@ -61,7 +61,15 @@ void CPreviewFrames::Paint()
         QImage frame;
         std::exception_ptr error;
         try {
-            frame = PaintPictureFrame({m_size, f.scale, f.rotation, false}, m_shapes);
+            PictureView view = m_look;
+            view.size = m_size;
+            view.scale = f.scale;
+            view.rotation = f.rotation;
+            view.grid = false;
+            frame = PaintPictureFrame(view, m_shapes);
+            // The encoders take alpha unpremultiplied.
+            if (view.transparent && !frame.isNull())
+                frame = frame.convertToFormat(QImage::Format_ARGB32);
             if (frame.isNull())
                 throw std::bad_alloc();
         } catch (...) {
@@ -79,7 +87,7 @@ void CPreviewFrames::Paint()
 }
 
 bool WriteAnimation(const QString &path, QSize size, const ShapeList &shapes,
-                    const std::function<bool(int)> &progress)
+                    const std::function<bool(int)> &progress, const PictureView &look)
 {
     const CFrameEncoder::Kind kind = PictureFormatOf(path) == PictureFormat::Gif
                                          ? CFrameEncoder::Kind::Gif
@@ -87,7 +95,7 @@ bool WriteAnimation(const QString &path, QSize size, const ShapeList &shapes,
     // Opened first, so that a file that cannot be written says so at once.
     COutputFile file(path);
     const auto encoder = CFrameEncoder::Create(kind, file, path, size, PreviewFrameDelay);
-    CPreviewFrames frames(size, shapes);
+    CPreviewFrames frames(size, shapes, look);
     for (int k = 1; k <= PreviewFrameCount; ++k) {
         encoder->Add(CanvasOf(frames.Take(k)));
         if (progress && !progress(k))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "drawing/Picture.h"
 #include "model/ObjectStorage.h"
 
 #include <QSize>
@@ -37,8 +38,9 @@ PreviewFrame PreviewFrameAt(int k, double startRotation = 0.0);
 class CPreviewFrames
 {
 public:
-    // shapes must outlive this.
-    CPreviewFrames(QSize size, const ShapeList &shapes);
+    // shapes must outlive this. look: the smooth, frame and transparent
+    // choices of every frame (a transparent frame has alpha, unpremultiplied).
+    CPreviewFrames(QSize size, const ShapeList &shapes, const PictureView &look = PictureView());
     ~CPreviewFrames();
     CPreviewFrames(const CPreviewFrames &) = delete;
     CPreviewFrames &operator=(const CPreviewFrames &) = delete;
@@ -52,6 +54,7 @@ private:
 
     const QSize m_size;
     const ShapeList &m_shapes;
+    const PictureView m_look;
     int m_ahead = 0;
     std::mutex m_mutex;
     std::condition_variable m_changed;
@@ -70,6 +73,8 @@ private:
 // than a few at once.
 // progress(frames written so far) follows each frame; when it answers false
 // the export stops and nothing is written. Returns whether the file was
-// written. Throws CFileException, with the platform's reason, and std::bad_alloc.
+// written. look gives the frames' smooth, frame and transparent choices
+// (its size, scale, rotation and grid play no part). Throws CFileException,
+// with the platform's reason, and std::bad_alloc.
 bool WriteAnimation(const QString &path, QSize size, const ShapeList &shapes,
-                    const std::function<bool(int)> &progress = {});
+                    const std::function<bool(int)> &progress = {}, const PictureView &look = PictureView());

@@ -30,7 +30,8 @@ CFramePainter::CFramePainter(QImage *frame)
 
 QImage PaintCanvasImage(const CanvasView &view, const ShapeList &shapes)
 {
-    QImage frame = FrameImage(view.viewport.canvas, QImage::Format_RGB32);
+    QImage frame = FrameImage(view.viewport.canvas, view.transparent ? QImage::Format_ARGB32_Premultiplied
+                                                                     : QImage::Format_RGB32);
     if (frame.isNull())
         return frame;
     {
@@ -42,9 +43,18 @@ QImage PaintCanvasImage(const CanvasView &view, const ShapeList &shapes)
 
 namespace {
 
-void PaintBackground(QPainter &painter, const QRect &canvas)
+void PaintBackground(QPainter &painter, const QRect &canvas, const CanvasView &view)
 {
-    painter.fillRect(canvas, Qt::white);
+    if (view.transparent) {
+        const QPainter::CompositionMode mode = painter.compositionMode();
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(canvas, Qt::transparent);
+        painter.setCompositionMode(mode);
+    } else {
+        painter.fillRect(canvas, Qt::white);
+    }
+    if (!view.frame)
+        return;
     painter.setPen(QPen(Qt::black, 0));
     painter.setBrush(Qt::NoBrush);
     // A Qt outline covers one pixel more than the rectangle; keep it inside.
@@ -77,34 +87,58 @@ void PaintGuides(QPainter &painter, const QRect &canvas, QPoint centre, int spok
 // Below this many shapes a second thread costs more than it saves.
 constexpr std::size_t ShapesPerThread = 32;
 
-void PaintShapes(QPainter &painter, const CViewport &view, const ShapeList &shapes,
-                 std::size_t first, std::size_t end)
+// Draws one shape as the view has it: a smooth one about the middle of the
+// centre's pixel, where the plain one puts the centre.
+void DrawShape(QPainter &painter, const CViewport &view, const CObjectStorage &shape)
 {
     const QPoint centre = view.centre;
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setClipRect(view.CanvasRect());
-    for (std::size_t i = first; i < end; ++i)
-        shapes[i]->Draw(painter, view.scale, view.rotation, centre.x(), centre.y());
+    if (view.smooth)
+        shape.DrawSmooth(painter, view.scale, view.rotation, QPointF(centre) + QPointF(0.5, 0.5));
+    else
+        shape.Draw(painter, view.scale, view.rotation, centre.x(), centre.y());
 }
 
 } // namespace
 
-// The dots of the grid that lie in area.
-void PaintDots(QPainter &painter, const CViewport &view, const QRect &area)
+void PaintShapes(QPainter &painter, const CViewport &view, const ShapeList &shapes,
+                 std::size_t first, std::size_t end)
 {
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setClipRect(view.CanvasRect());
+    for (std::size_t i = first; i < end; ++i)
+        DrawShape(painter, view, *shapes[i]);
+}
+
+QRect DrawnBox(const CObjectStorage &shape, const CViewport &view)
+{
+    const QRect box = shape.DrawnBounds(view.scale, view.rotation, view.centre.x(), view.centre.y());
+    return view.smooth && !box.isNull() ? box.adjusted(-1, -1, 1, 1) : box;
+}
+
+std::vector<QPoint> GridDots(const CViewport &view, const QRect &area)
+{
+    std::vector<QPoint> dots;
     const QRect box = area & view.CanvasRect();
     if (box.isEmpty())
-        return;
+        return dots;
     const auto firstOnGrid = [](int v, int origin) {
         const int offset = v - origin;
         return origin + (offset + GridPitch - 1) / GridPitch * GridPitch;
     };
-    std::vector<QPoint> dots;
     dots.reserve(static_cast<std::size_t>((box.width() / GridPitch + 1) *
                                           (box.height() / GridPitch + 1)));
     for (int y = firstOnGrid(box.top(), view.gridOrigin.y()); y <= box.bottom(); y += GridPitch)
         for (int x = firstOnGrid(box.left(), view.gridOrigin.x()); x <= box.right(); x += GridPitch)
             dots.emplace_back(x, y);
+    return dots;
+}
+
+// The dots of the grid that lie in area.
+void PaintDots(QPainter &painter, const CViewport &view, const QRect &area)
+{
+    const std::vector<QPoint> dots = GridDots(view, area);
+    if (dots.empty())
+        return;
     painter.setPen(QPen(GridColour, 0));
     painter.drawPoints(dots.data(), static_cast<int>(dots.size()));
 }
@@ -114,7 +148,7 @@ void PaintUnderlay(QPainter &painter, const CanvasView &view)
     const QRect canvas = view.viewport.CanvasRect();
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setClipRect(canvas);
-    PaintBackground(painter, canvas);
+    PaintBackground(painter, canvas, view);
     if (!view.viewport.animating) {
         PaintAxes(painter, view.viewport);
         if (view.guideSpokes > 0)
@@ -125,11 +159,10 @@ void PaintUnderlay(QPainter &painter, const CanvasView &view)
 void PaintShapesAt(QPainter &painter, const CViewport &view, const ShapeList &shapes,
                    const std::vector<std::size_t> &which, const QRegion &area)
 {
-    const QPoint centre = view.centre;
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setClipRegion(area & view.CanvasRect());
     for (const std::size_t i : which)
-        shapes[i]->Draw(painter, view.scale, view.rotation, centre.x(), centre.y());
+        DrawShape(painter, view, *shapes[i]);
 }
 
 void PaintCanvas(QPainter &painter, const CanvasView &view, const ShapeList &shapes)
@@ -191,10 +224,9 @@ QRect PaintAddedShapes(QPainter &painter, const CanvasView &view, const ShapeLis
                        std::size_t first)
 {
     const CViewport &viewport = view.viewport;
-    const QPoint centre = viewport.centre;
     QRect changed;
     for (std::size_t i = first; i < shapes.size(); ++i)
-        changed |= shapes[i]->DrawnBounds(viewport.scale, viewport.rotation, centre.x(), centre.y());
+        changed |= DrawnBox(*shapes[i], viewport);
     changed &= viewport.CanvasRect();
     if (changed.isEmpty())
         return {};

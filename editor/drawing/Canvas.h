@@ -43,6 +43,8 @@ struct CanvasView
 {
     CViewport viewport;
     int guideSpokes = 0; // polar guides with this many spokes; 0 for none
+    bool frame = true;        // the black line round the canvas
+    bool transparent = false; // the white left out: on an image with alpha, transparent pixels
 
     bool operator==(const CanvasView &) const = default;
 };
@@ -51,7 +53,8 @@ struct CanvasView
 // dots. Never draws outside the canvas rectangle, (0, 0) to its size. The
 // painter takes canvas pixels; on a raster device, a CFramePainter.
 void PaintCanvas(QPainter &painter, const CanvasView &view, const ShapeList &shapes);
-// The canvas painted so as an image of its size; a null image without the memory for it.
+// The canvas painted so as an image of its size (with alpha when
+// transparent); a null image without the memory for it.
 QImage PaintCanvasImage(const CanvasView &view, const ShapeList &shapes);
 
 // The same on a frame image, the shapes shared out among the processor's
@@ -69,6 +72,13 @@ void PaintUnderlay(QPainter &painter, const CanvasView &view);
 void PaintShapesAt(QPainter &painter, const CViewport &view, const ShapeList &shapes,
                    const std::vector<std::size_t> &which, const QRegion &area);
 void PaintDots(QPainter &painter, const CViewport &view, const QRect &area);
+// The pixels of those dots.
+std::vector<QPoint> GridDots(const CViewport &view, const QRect &area);
+// Shapes [first, end) over the whole canvas, as a whole paint draws them.
+void PaintShapes(QPainter &painter, const CViewport &view, const ShapeList &shapes,
+                 std::size_t first, std::size_t end);
+// The pixels drawing the shape in the view can touch.
+QRect DrawnBox(const CObjectStorage &shape, const CViewport &view);
 
 // Draws shapes [first, end) over a canvas PaintCanvas painted, with the dots
 // put back on top of them; returns the pixels that may have changed.

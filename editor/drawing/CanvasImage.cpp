@@ -55,9 +55,7 @@ void CCanvasImage::Invalidate()
 
 QRect CCanvasImage::BoundsOf(const CObjectStorage &shape) const
 {
-    const QPoint centre = m_view.viewport.centre;
-    return shape.DrawnBounds(m_view.viewport.scale, m_view.viewport.rotation, centre.x(), centre.y()) &
-           m_view.viewport.CanvasRect();
+    return DrawnBox(shape, m_view.viewport) & m_view.viewport.CanvasRect();
 }
 
 const std::vector<QRect> &CCanvasImage::Bounds(const ShapeList &shapes) const

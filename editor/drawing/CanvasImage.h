@@ -14,7 +14,8 @@
 // of those redraws only a few shapes. Below them the shapes lie in a few
 // runs, each on a layer of its own, so that an edit deep in a large design
 // redraws only its run's shapes and lays the layers over each other again.
-// The pixels are always exactly those of a whole paint.
+// The pixels are always exactly those of a whole paint (with smooth edges,
+// but for the rounding of blending a layer's edges over those below).
 class CCanvasImage
 {
 public:

@@ -37,6 +37,7 @@ struct CViewport
     double scale = 1.0;
     double rotation = 0.0;  // radians clockwise, non-zero only while animating
     bool animating = false; // a plain canvas, without axes, guides and dots
+    bool smooth = false;    // shapes antialiased at their unrounded vertices
 
     // A canvas of this size with the centre in its middle.
     static CViewport Centred(QSize canvas, double scale = 1.0, double rotation = 0.0, bool animating = false);

@@ -59,9 +59,10 @@ void CCanvasWidget::Repaint(const QRegion &area)
         update(area);
 }
 
-void CCanvasWidget::SetLook(double scale, int guideSpokes)
+void CCanvasWidget::SetLook(double scale, int guideSpokes, bool smooth)
 {
     m_view.viewport.scale = scale;
+    m_view.viewport.smooth = smooth;
     m_view.guideSpokes = guideSpokes;
     ViewChanged();
 }

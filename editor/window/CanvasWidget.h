@@ -36,8 +36,8 @@ public:
     const CViewport &Viewport() const { return m_view.viewport; }
     // What painting reads: the viewport and the guides.
     const CanvasView &View() const { return m_view; }
-    // The scale and the guides' spokes (0 for none) the canvas shows.
-    void SetLook(double scale, int guideSpokes);
+    // The scale, the guides' spokes (0 for none) and whether the shapes are smooth.
+    void SetLook(double scale, int guideSpokes, bool smooth = false);
     // Moves the polar centre to this pixel of the canvas; it keeps its
     // place from the middle as the canvas is resized.
     void SetCentre(QPoint centre);

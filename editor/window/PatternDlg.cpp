@@ -62,7 +62,7 @@ QStringList DroppedFiles(const QMimeData *data)
 const std::pair<const char *, QStringList> MenuBar[] = {
     {"&File", {"new", "open", "recent", "importSvg", "save", "generate", "-", "image", "animation", "print", "-", "quit"}},
     {"&Edit", {"undo", "redo", "-", "cut", "copy", "paste", "-", "selectAll", "none", "delete", "duplicate", "-", "clear", "-", "selectMode"}},
-    {"&View", {"guides", "-", "test"}},
+    {"&View", {"guides", "smooth", "-", "test"}},
     {"&Shape", {"raise", "lower", "top", "bottom", "-", "clockwise", "anticlockwise", "-", "enlarge", "reduce"}},
     {"&Copies", {"count", "copies", "more", "fewer", "mirror", "cycle", "-", "snap"}},
     {"&Help", {"about"}},
@@ -172,7 +172,7 @@ void CPatternDlg::ConnectControls()
     connect(&m_files, &CDocumentManager::RecentChanged, this, [this] { SaveSettings(); });
     connect(&m_options, &COptions::ViewChanged, this, [this] {
         const CEditorSettings &options = m_options.Values();
-        m_canvas->SetLook(options.scale, options.guides ? m_options.Spokes() : 0);
+        m_canvas->SetLook(options.scale, options.guides ? m_options.Spokes() : 0, options.smooth);
     });
     connect(&m_options, &COptions::Changed, this, [this] {
         m_canvas->UpdateReadout(); // snapping shows in the read-out
@@ -215,6 +215,7 @@ void CPatternDlg::CreateCommands()
     c.Adopt("guides", options[4]);
     c.Adopt("snap", options[5]);
     c.Adopt("copies", options[6]);
+    c.Adopt("smooth", options[7]);
     c.Make("test", QStringLiteral("&Test"), {Qt::Key_F5}, [this] { OnTest(); });
     c.Make("about", Strings::AboutMenu(), {Qt::Key_F1}, [this] { emit AboutRequested(); });
 

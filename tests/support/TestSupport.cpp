@@ -60,12 +60,16 @@ std::optional<std::uint32_t> ScriptedSeam::ChooseColour(QWidget *, std::uint32_t
     return Next(colours, 0u);
 }
 
-std::optional<QSize> ScriptedSeam::PictureSize(QWidget *, const QString &, QSize initial, int, bool *grid)
+std::optional<QSize> ScriptedSeam::PictureSize(QWidget *, const QString &, QSize initial, int,
+                                               const QList<Choice> &choices)
 {
     if (sizes.empty())
         return std::nullopt;
-    if (grid)
-        *grid = sizeGrid;
+    for (const Choice &choice : choices) {
+        const QString text = QString(choice.text).remove(u'&');
+        choicesIn << text + u'=' + QString::number(*choice.value);
+        *choice.value = sizeChoices.value(text, *choice.value);
+    }
     const QSize size = Next(sizes, QSize());
     return size.isValid() ? size : initial;
 }

@@ -3,6 +3,7 @@
 #include "model/ObjectStorage.h"
 #include "platform/DialogSeam.h"
 
+#include <QHash>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -50,14 +51,17 @@ public:
     std::optional<std::uint32_t> ChooseColour(QWidget *, std::uint32_t initial) override;
 
     // Export choosers take the files queue; the size dialog answers sizes
-    // (empty: cancelled; an invalid size: its initial one) and sizeGrid; the
+    // (empty: cancelled; an invalid size: its initial one) and its boxes as
+    // sizeChoices has them by their text without '&' (the others as they
+    // were), keeping what they were in choicesIn; the
     // print preview prints to the PDF printTo (empty: it is closed), with
     // its extra actions checked.
     std::deque<QSize> sizes;
-    bool sizeGrid = true;
+    QHash<QString, bool> sizeChoices{{"Draw the grid and axes", true}};
+    QStringList choicesIn; // "text=0|1" of every box offered
     QString printTo;
     QString ExportFileName(QWidget *, const QString &, const QStringList &) override { return Next(files, QString()); }
-    std::optional<QSize> PictureSize(QWidget *, const QString &, QSize initial, int, bool *grid) override;
+    std::optional<QSize> PictureSize(QWidget *, const QString &, QSize initial, int, const QList<Choice> &choices) override;
     void PrintPreview(QWidget *, QPrinter &printer, const std::function<void(QPrinter &)> &paint,
                       const QList<QAction *> &extras) override;
 
