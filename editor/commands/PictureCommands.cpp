@@ -93,11 +93,12 @@ void CPictureCommands::ExportImage()
     if (path.isEmpty())
         return;
     bool grid = m_imageGrid;
-    const auto size = seam.PictureSize(&m_window, QStringLiteral("Image Size"), CanvasSize(),
-                                       LargestPictureSide, &grid);
+    const auto size = seam.PictureSize(&m_window, QStringLiteral("Image Size"),
+                                       m_imageSize.value_or(CanvasSize()), LargestPictureSide, &grid);
     if (!size)
         return;
     m_imageGrid = grid;
+    m_imageSize = *size;
     try {
         const CWaitCursor wait;
         WritePicture(path, {*size, m_view().viewport.scale, 0.0, grid}, m_design(),

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <thread>
 
 class QAction;
@@ -63,7 +64,9 @@ private:
     QAction *m_exportAnimation;
     QAction *m_print;
     QAction *m_printGrid;
+    // What the last Export Image chose, offered again; the canvas's size until then.
     bool m_imageGrid = false;
+    std::optional<QSize> m_imageSize;
     QPointer<QProgressDialog> m_progress; // while an animation is written
     std::atomic<bool> m_cancel{false};
     std::thread m_worker;

@@ -64,10 +64,12 @@ std::optional<QSize> ScriptedSeam::PictureSize(QWidget *, const QString &, QSize
 {
     if (sizes.empty())
         return std::nullopt;
+    const QSize size = Next(sizes, QSize());
+    if (!size.isValid())
+        return initial; // OK on what it offers, the grid too
     if (grid)
         *grid = sizeGrid;
-    const QSize size = Next(sizes, QSize());
-    return size.isValid() ? size : initial;
+    return size;
 }
 
 void ScriptedSeam::PrintPreview(QWidget *, QPrinter &printer, const std::function<void(QPrinter &)> &paint,

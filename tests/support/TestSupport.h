@@ -49,7 +49,7 @@ public:
     std::optional<std::uint32_t> ChooseColour(QWidget *, std::uint32_t initial) override;
 
     // Export choosers take the files queue; the size dialog answers sizes
-    // (empty: cancelled; an invalid size: its initial one) and sizeGrid; the
+    // with sizeGrid (empty: cancelled; an invalid size: OK on its offer); the
     // print preview prints to the PDF printTo (empty: it is closed), with
     // its extra actions checked.
     std::deque<QSize> sizes;
