@@ -903,6 +903,24 @@ void tst_Window::journal()
         }
     }
     QCOMPARE(m_seam->texts.join('|'), "Cannot make the folder " + File("file/v") + " (Not a directory)|All 999 slots of " + File("crash") + " are taken");
+    // Syncs that fail, of a fresh journal (f), of its folder (d), of an append (a): Flush says so for each edit not yet durable.
+    for (const char *kind : {"f", "d", "a"}) {
+        CDesignDocument edited;
+        CRecoveryFile synced(File("sync") + kind);
+        synced.Follow(edited);
+        std::tie(FailingSyncs::folder, FailingSyncs::kinds) = std::pair(File("sync").toLocal8Bit(), QByteArray(kind));
+        for (int edit = 0; edit < 2; ++edit) {
+            edited.AddShapes(MakeCopies(MakeShape(1, {{0.5, 70}}), 1, false));
+            try {
+                synced.Flush();
+                m_seam->texts << "durable";
+            } catch (const CFileException &e) {
+                m_seam->texts << e.Description();
+            }
+        }
+        FailingSyncs::kinds.clear();
+    }
+    QCOMPARE(m_seam->texts.mid(2).join('|'), "Input/output error|Input/output error|Input/output error|Input/output error|durable|Input/output error");
     // A batch past the limit midway and back within it at its end, through the writer: replayed as written.
     CJournalWriter writer(File("limit"));
     const std::vector many(40000, r[0]);
@@ -995,8 +1013,8 @@ namespace {
 const struct { const char *fault; int shapes, room; const char *reason; } FullDiskRows[] = {
     {"", 40, 0, ""}, {"disk", 2, 0, "No space left on device"}, {"disk", 40, 0, "No space left on device"},
     {"disk", 40, 4096, "No space left on device"}, {"read-only", 2, 0, "Permission denied"},
-    {"folder", 2, 0, "is a folder."}, {"disk settings", 0, 0, "No space left on device"},
-    {"read-only settings", 0, 0, "Permission denied"}};
+    {"folder", 2, 0, "is a folder."}, {"sync", 2, 0, "Input/output error"}, {"disk settings", 0, 0, "No space left on device"},
+    {"read-only settings", 0, 0, "Permission denied"}, {"sync settings", 0, 0, "Input/output error"}};
 
 } // namespace
 
@@ -1029,6 +1047,8 @@ void tst_Window::fullDisk()
     m_seam->answers = {B::Retry, B::Discard}; // try again, then close anyway
     if (fault.contains("disk"))
         disk.Fill(r.room);
+    FailingSyncs::folder = folder.toLocal8Bit();
+    FailingSyncs::kinds = fault.startsWith("sync") ? "f" : "";
     if (fault.startsWith("read-only")) { // the file itself could be written in place
         QFile::setPermissions(File(""), QFile::permissions(File("")) | QFile::ExeOther);
         QFile::setPermissions(target, QFile::ReadOwner | QFile::ReadOther | QFile::WriteOther);
@@ -1046,6 +1066,7 @@ void tst_Window::fullDisk()
         QCOMPARE(settings ? w->close() : w->Files().OnGenerate(), fault.isEmpty() || settings);
     }
     QFile::remove(folder + "/filler");
+    FailingSyncs::kinds.clear();
     const QString said = m_seam->texts.value(settings);
     QCOMPARE(Str(QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), ReadFileBytes(target).size(), m_seam->texts.size()),
              Str(settings ? "inner vortigram.conf" : "d.jvf inner", fault.isEmpty() ? 31690 : 17, fault.isEmpty() ? 0 : 1 + 2 * settings));
