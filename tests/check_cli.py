@@ -2,9 +2,9 @@
 # The built program's command line with no display to be had and no
 # XDG_RUNTIME_DIR: --help, --version, --info, pictures (PNG's size, SVG's and
 # PDF's structure), an SVG drawing imported, Qt's own options, a full standard
-# output, and the exit status of bad files and wrong arguments.
+# output, the exit status of bad files and wrong arguments, and Ctrl+C during --animate.
 # Usage: check_cli.py <vortigram executable> <version>
-import hashlib, os, re, struct, subprocess, sys, tempfile, zlib, xml.etree.ElementTree as ET
+import hashlib, os, pty, re, signal, struct, subprocess, sys, tempfile, zlib, xml.etree.ElementTree as ET
 
 failed = []
 folder = tempfile.TemporaryDirectory()
@@ -100,6 +100,16 @@ for args in (["--bogus"], ["--import", svg], ["--import", svg, "-o", "x", "--gri
              ["--render", good, "-o", "x.pdf", "--transparent"], ["--animate", good, "-o", "x.gif", "--transparent"],
              ["--render", good, "-o", "x.png", "--frame", "--no-frame"], ["--smooth"], ["--import", svg, "-o", "x", "--no-frame"]):
     expect(args, (2, True))
+# Ctrl+C once --animate shows its progress on a terminal: no file is left, and the end is by the signal.
+terminal, tty = pty.openpty()
+p = subprocess.Popen([sys.argv[1], "--animate", good, "-o", out("sigint.webp"), "--size", "1000x1000"], env=env, stderr=tty)
+os.close(tty)
+shown = b""
+while b"frame" not in shown and p.poll() is None:
+    shown += os.read(terminal, 200)
+p.send_signal(signal.SIGINT)
+if (p.wait(60), [n for n in os.listdir(folder.name) if n.startswith("sigint.")]) != (-signal.SIGINT, []) or b"frame" not in shown:
+    failed.append(f"--animate and Ctrl+C: {p.returncode} {shown} {os.listdir(folder.name)}")
 folder.cleanup()
 print("\n".join(failed) or "all answers as expected")
 sys.exit(1 if failed else 0)

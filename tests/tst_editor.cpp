@@ -296,7 +296,7 @@ void tst_Editor::polarInput()
         {"1.2.3<4", "Radius: \"1.2.3\" is not a number."}, {"1<*2", "Angle: A number is missing before \"*\"."}, {"1<1e307*1e10", "Angle: The value is too large."}, {"-1+2<-90", "-1.570796327 1"},
         {QString(32000, u'-') + "1<1", "0.0174532925222 1"}, {QString(32000, u'(') + "1<1", "Radius: Parentheses are nested too deeply: at most 100 levels."},
         {"1.2.3.4.5.6.7<1", "Radius: \"1.2.3.4.5.6.\u2026\" is not a number."},
-        {"1<3e19", "1.22899217677 1"}, {"1<1e70", "1.85052885994 1"}};
+        {"1<3e19", "1.22899217677 1"}, {"1<1e70", "1.85052885994 1"}, {"2*60+10<0", "0 130"}, {"10-4-3<8/4/2", "0.0174532925222 3"}};
     for (const auto &[text, expected] : rows) {
         const auto parsed = ParsePolar(text);
         const auto *point = std::get_if<PolarPoint>(&parsed);

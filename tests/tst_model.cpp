@@ -93,18 +93,39 @@ void tst_Model::drawing()
     QImage image(200, 200, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
-    // A red square outlined blue around (50, 50), an open triangle around
-    // (150, 50), and a polyline whose 51st vertex would reach (179, 179).
+    // A red square outlined blue around (50, 50), an open triangle around (150, 50).
     MakeShape(1, {{-Pi / 4, 28.3}, {Pi / 4, 28.3}, {3 * Pi / 4, 28.3}, {5 * Pi / 4, 28.3}}, {255, 0, 0}, {0, 0, 255})
         ->Draw(painter, 1, 0, 50, 50);
     MakeShape(2, {{0, 30}, {2 * Pi / 3, 30}, {4 * Pi / 3, 30}}, {255, 0, 0})->Draw(painter, 1, 0, 150, 50);
-    std::vector<PolarPoint> many(50);
-    many.push_back({3 * Pi / 4, 42});
-    MakeShape(2, many)->Draw(painter, 1, 0, 150, 150);
     painter.end();
-    // Filled and outlined; a polyline never filled; the 51st vertex not drawn.
-    QCOMPARE(Str(image.pixel(50, 50), image.pixel(30, 50), image.pixel(150, 20), image.pixel(150, 50), image.pixel(165, 165)),
-             Str(0xFFFF0000, 0xFF0000FF, 0xFF000000, 0xFFFFFFFF, 0xFFFFFFFF));
+    // Filled and outlined; a polyline never filled.
+    QCOMPARE(Str(image.pixel(50, 50), image.pixel(30, 50), image.pixel(150, 20), image.pixel(150, 50)),
+             Str(0xFFFF0000, 0xFF0000FF, 0xFF000000, 0xFFFFFFFF));
+
+    // A shape of 51 or 60 vertices (a file holds up to 255) draws the pixels of its first 50 alone.
+    std::vector<PolarPoint> spiral;
+    QPolygon first;
+    for (int k = 0; k < 60; ++k) {
+        spiral.push_back({k * 0.4, 20 + k * 1.5});
+        if (k < 50)
+            first << MapToScreen(spiral.back(), 1, 0, 100, 100);
+    }
+    for (const int type : {1, 2}) {
+        QImage alone(200, 200, QImage::Format_RGB32);
+        alone.fill(Qt::white);
+        QPainter fifty(&alone);
+        fifty.setPen(QPen(Qt::blue, 0));
+        fifty.setBrush(Qt::red);
+        type == 1 ? fifty.drawPolygon(first, Qt::OddEvenFill) : fifty.drawPolyline(first);
+        fifty.end();
+        for (const int n : {51, 60}) {
+            image.fill(Qt::white);
+            painter.begin(&image);
+            MakeShape(type, {spiral.begin(), spiral.begin() + n}, {255, 0, 0}, {0, 0, 255})->Draw(painter, 1, 0, 100, 100);
+            painter.end();
+            QVERIFY2(image == alone, qPrintable(Str(type, n)));
+        }
+    }
 }
 
 void tst_Model::file()
@@ -255,6 +276,16 @@ void tst_Model::copies()
     QStringList refused{CopySettingsProblem({361})};
     for (const double factor : {0.5, 100.0, 1.01})
         refused << CopiesProblem(*MakeShape(1, {{1, 7}, {2, 0}}), CopyPattern({360, 360, false, factor}), 2);
+    // Cycle Colours: copy k (and its mirror image) takes entry selected + k of each list, from entry 0 as from
+    // any other; a list with nothing selected (-1) leaves its colour.
+    QStringList cycled;
+    for (const auto &[fill, pen] : {std::pair(0, 2), std::pair(1, -1)}) {
+        ShapeList made = MakeCopies(MakeShape(1, {{1, 7}}, {9, 9, 9}, {8, 8, 8}), 3, true);
+        CycleColours(made, {1, 2}, fill, {3, 4, 5}, pen);
+        for (const auto &shape : made)
+            cycled << Str(shape->FillColour().red, shape->PenColour().red);
+    }
+    QCOMPARE(cycled.join(','), "1 5,2 3,1 4,1 5,2 3,1 4,2 8,1 8,2 8,2 8,1 8,2 8");
     const QString advice = " Use fewer copies or a scale per copy nearer 1. Nothing was added.|";
     QCOMPARE(refused.join('|') + '|', "The number of copies is from 1 to 360.|Copies 6 to 360, scaled by 0.5 each, would lie within half a pixel of the centre at this scale."
              + advice + "Copies 155 to 360, scaled by 100 each, would be too large to keep." + advice + '|');
@@ -291,8 +322,13 @@ void tst_Model::document()
     document.UndoStack().setIndex(1);
     QVERIFY(Describe(document.Shapes()) == "0 1 2 3 4 5" && !document.IsModified() && document.CanAdd(65529) && !document.CanAdd(65530));
     document.UndoStack().redo();
+    // Added to shapes already there: undone, exactly those go (4 5); redone, they come back in their places.
+    document.AddShapes(MakeCopies(MakeShape(2, {{0, 7}}), 2, false));
+    document.UndoStack().undo();
+    document.UndoStack().redo();
+    QCOMPARE(Describe(document.Shapes()), "0 2 4 5 7 7");
     document.Clear();
-    QCOMPARE(said.join(';'), "add 0 6;rm 1 3;mv 0 2 to 2 3;ch 1;ch 1;ch 3;ch 3;ch 1;mv 2 3 to 0 2;in 1 3;rm 1 3;reset");
+    QCOMPARE(said.join(';'), "add 0 6;rm 1 3;mv 0 2 to 2 3;ch 1;ch 1;ch 3;ch 3;ch 1;mv 2 3 to 0 2;in 1 3;rm 1 3;add 4 2;rm 4 5;add 4 2;reset");
 }
 
 void tst_Model::groups()

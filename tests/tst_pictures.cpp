@@ -165,15 +165,20 @@ void tst_Pictures::commands()
     commands.ExportImageAction().trigger(); // busy: nothing is asked
     QCOMPARE(m_seam.files.size(), std::size_t(1));
     busy = false;
-    // The canvas's size and scale, with the grid asked for, as --render draws them.
+    // At first the canvas's size and scale, as --render draws them; then
+    // the size chosen last, even for a picture not written.
     commands.ExportImageAction().trigger();
     QVERIFY(images.wait());
     Run({"--render", File("d.jvf"), "-o", File("r.png"), "--size", "300x201", "--scale", "1.5", "--grid"});
     QVERIFY(ReadFileBytes(File("w.png")) == ReadFileBytes(File("r.png")));
-    m_seam.files = {"/nonexistent/w.svg"};
-    m_seam.sizes = {QSize(10, 10)};
+    m_seam.files = {"/nonexistent/w.svg", File("v.png")};
+    m_seam.sizes = {QSize(120, 80), QSize()};
     commands.ExportImageAction().trigger();
     QVERIFY(images.wait());
+    commands.ExportImageAction().trigger();
+    QVERIFY(images.wait());
+    Run({"--render", File("d.jvf"), "-o", File("r.png"), "--size", "120x80", "--scale", "1.5", "--grid"});
+    QVERIFY(ReadFileBytes(File("v.png")) == ReadFileBytes(File("r.png")));
     QCOMPARE(m_seam.texts.value(0), "/nonexistent/w.svg could not be written: No such file or directory");
 
     // An animation written off the window thread; one cancelled leaves nothing.

@@ -21,6 +21,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QBuffer>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -29,6 +30,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
@@ -431,6 +433,20 @@ void tst_Window::selecting()
     // On screen: the outline, and a handle on each vertex, white inside.
     const QImage shown = w->ClientArea().grab().toImage();
     QCOMPARE(Str(shown.pixel(292, 115), shown.pixel(290, 113)), Str(0xFFFFFFFF, 0xFF0078D7));
+    // Turn Anticlockwise: a polar step of five copies, 18 degrees, the other way.
+    w->Options().SetCopies(5);
+    key(Qt::Key_Left, Qt::ControlModifier);
+    QVERIFY2(log.last().startsWith("0 1 2 | Turn | 1 0 0.209439510267 105 0,1 0 2.30383461293 105 1,1 0 4.3982297156 105 2,"), qPrintable(log.last()));
+    // A design replaced, by Open or Clear, and a Clear undone: nothing is selected.
+    ExportDesign(File("two.jvf"), MakeCopies(MakeShape(1, {{0, 50}}), 2, false));
+    m_seam->answers = {B::Discard, B::Ok};
+    QString selected;
+    for (int step = 0; step < 3; ++step) {
+        w->Commands().Action("selectAll")->trigger();
+        step == 0 ? void(w->Files().Open(File("two.jvf"))) : step == 1 ? w->Edits().OnClear() : w->Document().UndoStack().undo();
+        selected += Str(w->Shapes().size(), w->Selection().Shapes().size()) + ',';
+    }
+    QCOMPARE(selected, "2 0,0 0,2 0,");
 }
 
 void tst_Window::typing()
@@ -457,6 +473,14 @@ void tst_Window::typing()
         made << Str(shape->FillColour().red, shape->PenColour().red, shape->Points().size());
     QCOMPARE(Str(made.join(','), w->Shapes()[0]->Points()[0].angle, w->Shapes()[0]->Points()[1].angle, w->Shapes()[0]->Points()[1].radius, field->isVisible()),
              "192 1 2,166 2 2,0 1 2,192 1 2,166 2 2,0 1 2 0.897597901143 -0.7853981635 120 0");
+    // Escape closes the field and empties it: the next digit starts afresh.
+    QTest::keyClick(&w->Canvas(), Qt::Key_5);
+    QTest::keyClicks(edit, "0<");
+    QTest::keyClick(edit, Qt::Key_Escape);
+    const QString closed = Str(field->isVisible(), edit->text());
+    QTest::keyClick(&w->Canvas(), Qt::Key_7);
+    QCOMPARE(Str(closed, edit->text()), "0  7");
+    QTest::keyClick(edit, Qt::Key_Escape);
     // The read-out: the pointer in design units, and where polar snapping puts it.
     const auto readout = [&](QPoint at) { QTest::mouseMove(&w->Canvas(), at - Strip); return w->Readout().Text(); };
     QCOMPARE(readout({340, 205}), "r 100.0  a 90.0\u00B0");
@@ -514,7 +538,9 @@ void tst_Window::preview()
     });
     QSignalSpy about(w.get(), &CPatternDlg::AboutRequested);
     w->OnTest();
-    const QImage shown = w->ClientArea().grab().toImage(); // before the close that waited
+    // What the window shows, without painting it first; before the close that waited.
+    const QRect client(InWindow(*w, {}), w->ClientArea().size());
+    const QImage shown = w->screen()->grabWindow(w->winId(), client.x(), client.y(), client.width(), client.height()).toImage();
     QCOMPARE(Str(animating, w->isVisible(), about.size(), w->Scale(), w->PolygonChecked(), w->Shapes().size()), "1 1 0 0.7 1 1");
     QTRY_VERIFY(!w->isVisible());
     const Window plain = Open();
@@ -523,17 +549,24 @@ void tst_Window::preview()
     ShapeList same;
     same.push_back(w->Shapes()[0]->Clone());
     plain->Document().AddShapes(std::move(same), "Add shape");
-    QCOMPARE(shown, plain->ClientArea().grab().toImage());
+    QCOMPARE(shown.convertToFormat(QImage::Format_RGB32), plain->ClientArea().grab().toImage().convertToFormat(QImage::Format_RGB32));
 
     // Every frame shown is a step of 0.004 in scale and 0.03 radians in turn
-    // from the last, the first and the last always; none out of order.
+    // from the last, the first and the last always; none out of order, and,
+    // frames taking five moments to show, none after its moment passed
+    // (a few moments' leeway for a busy machine; shown late, they fall behind).
     QStringList frames;
-    CPreview::Run(std::chrono::milliseconds(2), 1.0, [&](double scale, double turn) {
-        frames << Str(std::lround((scale - 0.1) / 0.004), std::lround((turn - 1) / 0.03), std::abs((scale - 0.1) / 0.004 - (turn - 1) / 0.03) < 1e-6);
+    QElapsedTimer clock;
+    clock.start();
+    CPreview::Run(std::chrono::milliseconds(4), 1.0, [&](double scale, double turn) {
+        const long k = std::lround((scale - 0.1) / 0.004);
+        frames << Str(k, std::lround((turn - 1) / 0.03), std::abs((scale - 0.1) / 0.004 - (turn - 1) / 0.03) < 1e-6,
+                      k == 1 || k == 360 || clock.elapsed() < (k + 4) * 4);
+        QTest::qSleep(20);
     });
-    QCOMPARE(frames.first() + frames.last(), "1 1 1360 360 1");
+    QCOMPARE(frames.first() + frames.last(), "1 1 1 1360 360 1 1");
     QVERIFY(std::is_sorted(frames.begin(), frames.end(), [](const QString &a, const QString &b) { return a.split(' ')[0].toInt() < b.split(' ')[0].toInt(); }));
-    QCOMPARE(frames.filter(QRegularExpression(" 0$")), QStringList());
+    QVERIFY2(frames.size() > 10 && frames.filter(QRegularExpression(" 0( |$)")).isEmpty(), qPrintable(frames.join(',')));
 }
 
 void tst_Window::openAndClose()
@@ -879,6 +912,24 @@ void tst_Window::journal()
         }
     }
     QCOMPARE(m_seam->texts.join('|'), "Cannot make the folder " + File("file/v") + " (Not a directory)|All 999 slots of " + File("crash") + " are taken");
+    // Syncs that fail, of a fresh journal (f), of its folder (d), of an append (a): Flush says so for each edit not yet durable.
+    for (const char *kind : {"f", "d", "a"}) {
+        CDesignDocument edited;
+        CRecoveryFile synced(File("sync") + kind);
+        synced.Follow(edited);
+        std::tie(FailingSyncs::folder, FailingSyncs::kinds) = std::pair(File("sync").toLocal8Bit(), QByteArray(kind));
+        for (int edit = 0; edit < 2; ++edit) {
+            edited.AddShapes(MakeCopies(MakeShape(1, {{0.5, 70}}), 1, false));
+            try {
+                synced.Flush();
+                m_seam->texts << "durable";
+            } catch (const CFileException &e) {
+                m_seam->texts << e.Description();
+            }
+        }
+        FailingSyncs::kinds.clear();
+    }
+    QCOMPARE(m_seam->texts.mid(2).join('|'), "Input/output error|Input/output error|Input/output error|Input/output error|durable|Input/output error");
     // A batch past the limit midway and back within it at its end, through the writer: replayed as written.
     CJournalWriter writer(File("limit"));
     const std::vector many(40000, r[0]);
@@ -971,8 +1022,8 @@ namespace {
 const struct { const char *fault; int shapes, room; const char *reason; } FullDiskRows[] = {
     {"", 40, 0, ""}, {"disk", 2, 0, "No space left on device"}, {"disk", 40, 0, "No space left on device"},
     {"disk", 40, 4096, "No space left on device"}, {"read-only", 2, 0, "Permission denied"},
-    {"folder", 2, 0, "is a folder."}, {"disk settings", 0, 0, "No space left on device"},
-    {"read-only settings", 0, 0, "Permission denied"}};
+    {"folder", 2, 0, "is a folder."}, {"sync", 2, 0, "Input/output error"}, {"disk settings", 0, 0, "No space left on device"},
+    {"read-only settings", 0, 0, "Permission denied"}, {"sync settings", 0, 0, "Input/output error"}};
 
 } // namespace
 
@@ -1005,6 +1056,8 @@ void tst_Window::fullDisk()
     m_seam->answers = {B::Retry, B::Discard}; // try again, then close anyway
     if (fault.contains("disk"))
         disk.Fill(r.room);
+    FailingSyncs::folder = folder.toLocal8Bit();
+    FailingSyncs::kinds = fault.startsWith("sync") ? "f" : "";
     if (fault.startsWith("read-only")) { // the file itself could be written in place
         QFile::setPermissions(File(""), QFile::permissions(File("")) | QFile::ExeOther);
         QFile::setPermissions(target, QFile::ReadOwner | QFile::ReadOther | QFile::WriteOther);
@@ -1022,6 +1075,7 @@ void tst_Window::fullDisk()
         QCOMPARE(settings ? w->close() : w->Files().OnGenerate(), fault.isEmpty() || settings);
     }
     QFile::remove(folder + "/filler");
+    FailingSyncs::kinds.clear();
     const QString said = m_seam->texts.value(settings);
     QCOMPARE(Str(QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), ReadFileBytes(target).size(), m_seam->texts.size()),
              Str(settings ? "inner vortigram.conf" : "d.jvf inner", fault.isEmpty() ? 31690 : 17, fault.isEmpty() ? 0 : 1 + 2 * settings));

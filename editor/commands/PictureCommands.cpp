@@ -93,11 +93,13 @@ std::optional<CPictureCommands::Asked> CPictureCommands::Ask(const QString &capt
     const bool clear = format == PictureFormat::Png || format == PictureFormat::Svg || format == PictureFormat::WebP;
     if (clear)
         offered << CDialogSeam::Choice{QStringLiteral("&Transparent background"), &chosen.transparent};
-    const auto size =
-        CDialogSeam::Current().PictureSize(&m_window, sizeCaption, CanvasSize(), LargestPictureSide, offered);
+    const QSize initial = image && m_imageSize ? *m_imageSize : CanvasSize();
+    const auto size = CDialogSeam::Current().PictureSize(&m_window, sizeCaption, initial, LargestPictureSide, offered);
     if (!size)
         return std::nullopt;
     choices = chosen;
+    if (image)
+        m_imageSize = *size;
     Asked asked{chosen, {}};
     asked.look.size = *size;
     asked.look.scale = m_view().viewport.scale;

@@ -91,6 +91,7 @@ private:
     QAction *m_printSmooth;
     PictureView m_imageChoices; // each dialog's choices, kept for its next time
     PictureView m_animationChoices;
+    std::optional<QSize> m_imageSize; // the last image's, offered again; the canvas's until then
     QPointer<QProgressDialog> m_progress; // while an animation is written
     std::atomic<bool> m_cancel{false};
     std::thread m_worker;

@@ -8,9 +8,41 @@
 #include <QPrinter>
 #include <QSettings>
 
+#include <cerrno>
 #include <cstring>
+#include <dlfcn.h>
+#include <string>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+
+int Sync(const char *name, char kind, int fd)
+{
+    struct stat info;
+    if (kind == 'f' && fstat(fd, &info) == 0 && S_ISDIR(info.st_mode))
+        kind = 'd';
+    char path[4096];
+    const ssize_t length = readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), path, sizeof path);
+    if (FailingSyncs::kinds.contains(kind) && length > 0 && QByteArray(path, length).startsWith(FailingSyncs::folder)) {
+        errno = EIO;
+        return -1;
+    }
+    return reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, name))(fd);
+}
+
+} // namespace
+
+extern "C" int fsync(int fd)
+{
+    return Sync("fsync", 'f', fd);
+}
+
+extern "C" int fdatasync(int fd)
+{
+    return Sync("fdatasync", 'a', fd);
+}
 
 TempSettings::TempSettings()
 {

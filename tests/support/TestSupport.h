@@ -104,6 +104,15 @@ private:
     QString m_why;
 };
 
+// Syncs that fail as on a disk that cannot keep its data (EIO): fsync() of a
+// file ('f') or a folder ('d') and fdatasync() ('a') under folder, for the
+// kinds listed. The test executable's own fsync() and fdatasync() take the
+// program's calls, and Qt's.
+struct FailingSyncs
+{
+    static inline QByteArray folder, kinds;
+};
+
 // A shape of the given type (1 polygon, 2 polyline) with these vertices.
 std::unique_ptr<CObjectStorage> MakeShape(int type, const std::vector<PolarPoint> &points,
                                           ShapeColour fill = {255, 255, 255}, ShapeColour pen = {});
