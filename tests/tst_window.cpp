@@ -520,7 +520,8 @@ void tst_Window::preview()
     // Every frame shown is a step of 0.004 in scale and 0.03 radians in turn
     // from the last, the first and the last always; none out of order.
     QStringList frames;
-    CPreview::Run(std::chrono::milliseconds(2), 1.0, [&](double scale, double turn) {
+    CPreview::Run(std::chrono::milliseconds(2), 1.0, [&](int, const PreviewFrame &f) {
+        const double scale = f.scale, turn = f.rotation;
         frames << Str(std::lround((scale - 0.1) / 0.004), std::lround((turn - 1) / 0.03), std::abs((scale - 0.1) / 0.004 - (turn - 1) / 0.03) < 1e-6);
     });
     QCOMPARE(frames.first() + frames.last(), "1 1 1360 360 1");

@@ -8,11 +8,6 @@
 
 #include <algorithm>
 
-PreviewFrame PreviewFrameAt(int k, double startRotation)
-{
-    return {0.1 + 0.004 * k, startRotation + 0.03 * k};
-}
-
 CPreviewFrames::CPreviewFrames(QSize size, const ShapeList &shapes)
     : m_size(size), m_shapes(shapes)
 {
@@ -57,11 +52,10 @@ void CPreviewFrames::Paint()
                 return;
             k = m_next++;
         }
-        const PreviewFrame f = PreviewFrameAt(k);
         QImage frame;
         std::exception_ptr error;
         try {
-            frame = PaintPictureFrame({m_size, f.scale, f.rotation, false}, m_shapes);
+            frame = PaintPreviewFrame(m_size, k, m_shapes);
             if (frame.isNull())
                 throw std::bad_alloc();
         } catch (...) {

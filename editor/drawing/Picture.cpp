@@ -40,16 +40,6 @@ QImage PaintPicture(const PictureView &view, const ShapeList &shapes)
     return PaintCanvasImage(view.Canvas(), shapes);
 }
 
-QImage PaintPictureFrame(const PictureView &view, const ShapeList &shapes)
-{
-    QImage frame = FrameImage(view.size, QImage::Format_RGB32);
-    if (!frame.isNull()) {
-        CFramePainter painter(&frame);
-        PaintCanvas(painter, view.Canvas(), shapes);
-    }
-    return frame;
-}
-
 namespace {
 
 // Vector pictures draw the same painting.

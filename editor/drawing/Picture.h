@@ -36,8 +36,6 @@ struct PictureView
 
 // The picture as an image of its size; a null image when there is no memory for it.
 QImage PaintPicture(const PictureView &view, const ShapeList &shapes);
-// The same as a frame image (FrameImage), without the copy.
-QImage PaintPictureFrame(const PictureView &view, const ShapeList &shapes);
 
 // Writes the picture to path, as PNG, SVG or PDF by its extension, through a
 // temporary file that replaces path only when complete. title names the

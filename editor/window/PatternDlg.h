@@ -110,7 +110,7 @@ private:
     CStatusBar *m_status;
     CCommands m_commands;
     bool m_closePending = false;
-    std::chrono::milliseconds m_frameDelay{30};
+    std::chrono::milliseconds m_frameDelay{PreviewFrameDelay};
     QIcon m_icon;
 
     COptions m_options;
