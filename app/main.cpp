@@ -35,6 +35,10 @@ int main(int argc, char *argv[])
         app.InitInstance(command.file);
         return 0;
     }
+    if (command.mode == CommandLine::Mode::Play) {
+        QApplication application(argc, argv);
+        return RunPlayer(command);
+    }
     // The other commands were read in full; the application object gets only
     // the program's name, so that no option of Qt's can ask for a display.
     qInstallMessageHandler(Quiet);

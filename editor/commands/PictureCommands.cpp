@@ -126,9 +126,7 @@ void CPictureCommands::ExportAnimation()
     // The window goes on while the frames are written: they draw a copy.
     ShapeList shapes;
     try {
-        shapes.reserve(m_design().size());
-        for (const auto &shape : m_design())
-            shapes.push_back(shape->Clone());
+        shapes = CloneShapes(m_design());
     } catch (const std::bad_alloc &) {
         Warn(AnimationCaption, NoMemory(*size));
         return;
