@@ -5,14 +5,18 @@
 #include <algorithm>
 
 #ifdef __linux__
-#include <pthread.h>
-#include <sched.h>
+#include <sys/resource.h>
+#include <unistd.h>
 #endif
 
 namespace {
 
 // How often a paused player looks for the frame it waits for.
 constexpr int StillPollMs = 5;
+// The niceness of painters at low priority: a tenth of a core's share
+// against the window's threads when the processor is busy, all of what is
+// spare when it is not.
+constexpr int LowNiceness = 10;
 
 } // namespace
 
@@ -41,10 +45,8 @@ CFramePlayer::~CFramePlayer()
 void CFramePlayer::Paint()
 {
 #ifdef __linux__
-    if (m_priority == Priority::Idle) {
-        const sched_param none{};
-        pthread_setschedparam(pthread_self(), SCHED_IDLE, &none);
-    }
+    if (m_priority == Priority::Low) // on Linux a thread has a niceness of its own
+        setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), LowNiceness);
 #endif
     std::unique_lock lock(m_mutex);
     for (;;) {

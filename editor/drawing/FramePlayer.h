@@ -27,12 +27,11 @@ class CFramePlayer : public QObject
 
 public:
     using Design = std::shared_ptr<const ShapeList>;
-    // Idle painters run only on time the processor has spare, so that the
-    // window they play beside keeps all of it.
+    // Low painters yield the processor to the window they play beside.
     enum class Priority
     {
         Normal,
-        Idle,
+        Low,
     };
 
     explicit CFramePlayer(Priority priority, QObject *parent = nullptr);

@@ -99,11 +99,14 @@ void CLivePreview::SetHeld(bool held)
 void CLivePreview::DesignChanged()
 {
     m_stale = true;
+    if (!isVisible() || m_snapshot.isActive())
+        return;
     // A snapshot at once after a quiet spell, else one frame after the last.
-    if (isVisible() && !m_snapshot.isActive()) {
-        const qint64 since = m_sinceSnapshot.isValid() ? m_sinceSnapshot.elapsed() : PreviewFrameDelay.count();
-        m_snapshot.start(static_cast<int>(std::max<qint64>(0, PreviewFrameDelay.count() - since)));
-    }
+    const qint64 since = m_sinceSnapshot.isValid() ? m_sinceSnapshot.elapsed() : PreviewFrameDelay.count();
+    if (since >= PreviewFrameDelay.count())
+        TakeSnapshot();
+    else
+        m_snapshot.start(static_cast<int>(PreviewFrameDelay.count() - since));
 }
 
 void CLivePreview::TakeSnapshot()

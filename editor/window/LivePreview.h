@@ -16,9 +16,9 @@ class QSlider;
 // The live preview: a panel beside the canvas that plays the preview's
 // frames endlessly at its own size while the design is edited, with
 // Pause/Play and, while paused, a slider that picks the frame. Its frames are
-// painted at idle priority from a snapshot of the design, taken after each
-// change (at most once a frame, so that a drag costs the window no more than
-// a copy every frame).
+// painted at low priority from a snapshot of the design, taken at a change;
+// in a run of changes, such as a drag, once a frame at most, so that the
+// run costs the window no more than a copy every frame.
 class CLivePreview : public QDockWidget
 {
     Q_OBJECT
@@ -48,7 +48,7 @@ private:
     void UpdatePlaying();
 
     CDesignDocument &m_document;
-    CFramePlayer m_player{CFramePlayer::Priority::Idle};
+    CFramePlayer m_player{CFramePlayer::Priority::Low};
     CFrameView *m_view;
     QPushButton *m_pause;
     QSlider *m_slider;

@@ -28,6 +28,7 @@ CPlayerWindow *CPlayerWindow::Open(QWidget &window, const ShapeList &design)
         player->setGeometry(screen->geometry());
     player->showFullScreen();
     player->activateWindow();
+    QObject::connect(player, &QObject::destroyed, &window, [&window] { window.activateWindow(); });
     return player;
 }
 
