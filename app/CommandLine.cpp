@@ -388,12 +388,13 @@ CommandLine ParseCommandLine(const QStringList &arguments)
     return command;
 }
 
-int RunPlayer(const CommandLine &command)
+int RunPlayer(const CommandLine &command, int &argc, char **argv)
 {
     bool ok = false;
     ShapeList shapes = ReadOrReport(command.file, ok);
     if (!ok)
         return 1;
+    QApplication application(argc, argv);
     CPlayerWindow player(std::make_shared<const ShapeList>(std::move(shapes)));
     player.showFullScreen();
     QApplication::exec();

@@ -38,9 +38,10 @@ struct CommandLine
 // object: the editor applies them, the other modes ignore them.
 CommandLine ParseCommandLine(const QStringList &arguments);
 
-// Plays the design of the command's file full screen until the user ends it
-// (the application object made); 0, or 1 for a file that cannot be read.
-int RunPlayer(const CommandLine &command);
+// Plays the design of the command's file full screen until the user ends it,
+// the application object made of argc and argv once the design is read;
+// 0, or 1 for a file that cannot be read.
+int RunPlayer(const CommandLine &command, int &argc, char **argv);
 
 // Runs every mode but Edit and Play and returns the exit status: 0 done, 1 a file that
 // could not be read or written (standard output too), 2 wrong arguments.
