@@ -50,7 +50,7 @@ tsan: deps
 	@cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS=-fsanitize=thread \
 		-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread >/dev/null
 	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target tst_window
-	cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1 QT_QPA_PLATFORM=offscreen \
+	cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1:suppressions=$(CURDIR)/scripts/tsan.supp QT_QPA_PLATFORM=offscreen \
 		./tests/tst_window preview livePreview fullScreen
 
 # The Debian package, from its own Release build with Debian's hardening flags

@@ -1143,7 +1143,7 @@ void tst_Window::livePreview()
     QCOMPARE(Str(w->Shapes().size(), live.IsPlaying()), "1 1");
     first = QImage();
     QTRY_VERIFY(!first.isNull());
-    QCOMPARE(first, Rendered(w->Shapes(), live.View().size(), k));
+    QCOMPARE(first, Rendered(w->Shapes(), first.size(), k));
     // Test pauses it; paused, the slider picks the frame, drawn as Test and --animate draw it.
     w->SetFrameDelay(std::chrono::milliseconds(3));
     std::map<int, QImage> test;
