@@ -180,7 +180,8 @@ std::optional<QImage> CFramePlayer::Take(int moment)
         else
             ++it;
     }
-    while (!m_jobs.empty() && m_jobs.front().moment <= moment)
+    // The frame that stays while paused is wanted until it is painted.
+    while (moment > 0 && !m_jobs.empty() && m_jobs.front().moment <= moment)
         m_jobs.pop_front();
     return found;
 }
