@@ -29,6 +29,8 @@ void BM_PlayLoop(benchmark::State &state)
     double latest = 0.0; // how far a frame was shown after its moment
     Clock::time_point start;
     QObject::connect(&player, &CFramePlayer::FrameShown, &window, [&](int k) {
+        if (!player.IsPlaying())
+            return; // the frame the loop starts after
         // Played on from the last frame, the nth moment shows frame n.
         const std::chrono::duration<double, std::milli> late = Clock::now() - start - k * PreviewFrameDelay;
         latest = std::max(latest, late.count());
