@@ -73,6 +73,7 @@ std::unique_ptr<CCountingDlg> OpenWindow(benchmark::State &state, ShapeList shap
 {
     auto window = std::make_unique<CCountingDlg>(recovery);
     window->Document().AddShapes(std::move(shapes));
+    window->LivePreview().hide(); // as a run before may have left it
     ResizeClient(*window, BenchClient);
     window->show();
     if (livePreview && QTest::qWaitForWindowExposed(window.get())) {

@@ -62,6 +62,7 @@ void TestAnimation(benchmark::State &state, QSize client)
 {
     CTimedPatternDlg window;
     window.Document().AddShapes(MakeBenchDesign(SmallDesign));
+    window.LivePreview().hide(); // as a run before may have left it
     ResizeClient(window, client);
     window.show();
     if (!QTest::qWaitForWindowExposed(&window) || window.ClientArea().size() != client) {
