@@ -13,10 +13,10 @@ namespace {
 
 // How often a paused player looks for the frame it waits for.
 constexpr int StillPollMs = 5;
-// The niceness of painters at low priority: a tenth of a core's share
+// The niceness of painters at low priority: a small share of a core
 // against the window's threads when the processor is busy, all of what is
 // spare when it is not.
-constexpr int LowNiceness = 10;
+constexpr int LowNiceness = 19;
 
 } // namespace
 

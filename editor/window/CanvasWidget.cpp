@@ -109,13 +109,14 @@ void CCanvasWidget::RunPreview(std::chrono::milliseconds delay)
     // whatever happens meanwhile.
     const auto frame = [this](int k) {
         m_frameView = PreviewFrameView(size(), k);
-        m_frame = PaintPreviewFrame(size(), k, m_document.Shapes(), true);
+        m_frameShown = k;
+        m_frame = QImage(); // painted when next asked
     };
     // What is painted before the first frame's moment is that frame.
     frame(1);
     m_animating = true;
     CPreview::Run(delay, 0.0, [this, frame](int k, const PreviewFrame &) {
-        if (k > 1)
+        if (k != m_frameShown)
             frame(k);
         repaint();
     });
@@ -129,6 +130,8 @@ void CCanvasWidget::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     for (const QRect &area : event->region()) {
         if (m_animating) {
+            if (m_frame.isNull())
+                m_frame = PaintPreviewFrame(m_frameView.viewport.canvas, m_frameShown, m_document.Shapes(), true);
             const QRect shown = area & m_frameView.viewport.CanvasRect();
             if (!shown.isEmpty() && !m_frame.isNull())
                 painter.drawImage(shown.topLeft(), m_frame, FrameRect(shown));

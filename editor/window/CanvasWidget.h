@@ -104,6 +104,7 @@ private:
     // The preview's frame being shown, and its view.
     QImage m_frame;
     CanvasView m_frameView;
+    int m_frameShown = 0;
     bool m_animating = false;
     bool m_swallowContextMenu = false;
     CPointerReadout m_readout;
