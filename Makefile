@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench check package clean
+.PHONY: all deps configure build run test bench check tsan package clean
 
 all: build
 
@@ -41,6 +41,17 @@ check: deps
 	@cmake -S . -B $(CHECK_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORTIGRAM_SANITIZE=ON >/dev/null
 	@cmake --build $(CHECK_BUILD) -j $(JOBS)
 	cd $(CHECK_BUILD) && $(SANITIZER_ENV) QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# The window's tests that play frames on threads, under ThreadSanitizer. Qt's
+# own libraries are not instrumented: the painters share their work with the
+# window only through the standard library's locks, which it sees.
+TSAN_BUILD ?= build-tsan
+tsan: deps
+	@cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS=-fsanitize=thread \
+		-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread >/dev/null
+	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target tst_window
+	cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1:suppressions=$(CURDIR)/scripts/tsan.supp QT_QPA_PLATFORM=offscreen \
+		./tests/tst_window preview livePreview fullScreen
 
 # The Debian package, from its own Release build with Debian's hardening flags
 # (CMake reads no CPPFLAGS, so they go in with CXXFLAGS),

@@ -8,7 +8,9 @@
 #include "export/SvgImport.h"
 #include "platform/OutputFile.h"
 #include "res/Strings.h"
+#include "window/PlayerWindow.h"
 
+#include <QApplication>
 #include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -33,6 +35,7 @@ const char Usage[] =
     "                 [--frame | --no-frame] [--transparent]\n"
     "       vortigram --animate FILE -o OUT.gif|OUT.webp [--size WxH] [--smooth]\n"
     "                 [--frame | --no-frame] [--transparent]\n"
+    "       vortigram --play FILE\n"
     "       vortigram --info FILE\n"
     "       vortigram --import FILE.svg -o OUT.jvf [--scale S]\n"
     "       vortigram -h | --help | -v | --version\n";
@@ -42,6 +45,9 @@ const char Options[] =
     "  FILE                  open this design file in the editor\n"
     "  --render FILE         draw the design as the canvas shows it (no display)\n"
     "  --animate FILE        write the Test preview: 360 frames of 30 ms (no display)\n"
+    "  --play FILE           play the Test preview full screen, in a loop: the canvas\n"
+    "                        a square as tall as the screen on black; Space pauses,\n"
+    "                        Escape, q or a click ends it\n"
     "  -o, --output OUT      the file to write: OUT.png, OUT.svg or OUT.pdf for\n"
     "                        --render, OUT.gif or OUT.webp for --animate, the\n"
     "                        design file for --import\n"
@@ -335,11 +341,12 @@ CommandLine ParseCommandLine(const QStringList &arguments)
     const QCommandLineOption noFrame(QStringLiteral("no-frame"));
     const QCommandLineOption transparent(QStringLiteral("transparent"));
     const QCommandLineOption info(QStringLiteral("info"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption play(QStringLiteral("play"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption import(QStringLiteral("import"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
     parser.addOptions({render, animate, output, size, scale, rotation, grid, smooth, frame, noFrame, transparent,
-                       info, import, help, version});
+                       info, import, play, help, version});
     if (!parser.parse(WithoutQtOptions(arguments)))
         return Wrong(parser.errorText());
 
@@ -365,11 +372,14 @@ CommandLine ParseCommandLine(const QStringList &arguments)
     };
     const QString wrongScale =
         QStringLiteral("--scale must be a number not nearer to zero than 0.000001: %1").arg(parser.value(scale));
-    if (parser.isSet(info)) {
+    for (const QCommandLineOption *alone : {&info, &play}) {
+        if (!parser.isSet(*alone))
+            continue;
+        const QString name = alone->names().constFirst();
         if (parser.optionNames().size() != 1 || !files.isEmpty())
-            return Wrong(QStringLiteral("--info takes one design file and nothing else."));
-        command.mode = CommandLine::Mode::Info;
-        command.file = parser.value(info);
+            return Wrong(QStringLiteral("--%1 takes one design file and nothing else.").arg(name));
+        command.mode = alone == &info ? CommandLine::Mode::Info : CommandLine::Mode::Play;
+        command.file = parser.value(*alone);
         return command;
     }
     if (parser.isSet(import)) {
@@ -443,6 +453,19 @@ CommandLine ParseCommandLine(const QStringList &arguments)
     return command;
 }
 
+int RunPlayer(const CommandLine &command, int &argc, char **argv)
+{
+    bool ok = false;
+    ShapeList shapes = ReadOrReport(command.file, ok);
+    if (!ok)
+        return 1;
+    QApplication application(argc, argv);
+    CPlayerWindow player(std::make_shared<const ShapeList>(std::move(shapes)));
+    player.showFullScreen();
+    QApplication::exec();
+    return 0;
+}
+
 int RunHeadless(const CommandLine &command)
 {
     int status = 2;
@@ -467,6 +490,7 @@ int RunHeadless(const CommandLine &command)
         break;
     case CommandLine::Mode::Wrong:
     case CommandLine::Mode::Edit:
+    case CommandLine::Mode::Play:
         Print(stderr, QStringLiteral("vortigram: %1\n").arg(command.error) + QString::fromLatin1(Usage));
         return 2;
     }

@@ -13,6 +13,7 @@ struct CommandLine
         Render,  // draw file into output, without a display
         Animate, // write file's Test preview into output, without a display
         Info,    // describe file, without a display
+        Play,    // play file's preview full screen, on the display
         Import,  // the shapes of the SVG drawing file into the design file output
         Help,
         Version,
@@ -40,6 +41,11 @@ struct CommandLine
 // object: the editor applies them, the other modes ignore them.
 CommandLine ParseCommandLine(const QStringList &arguments);
 
-// Runs every mode but Edit and returns the exit status: 0 done, 1 a file that
+// Plays the design of the command's file full screen until the user ends it,
+// the application object made of argc and argv once the design is read;
+// 0, or 1 for a file that cannot be read.
+int RunPlayer(const CommandLine &command, int &argc, char **argv);
+
+// Runs every mode but Edit and Play and returns the exit status: 0 done, 1 a file that
 // could not be read or written (standard output too), 2 wrong arguments.
 int RunHeadless(const CommandLine &command);

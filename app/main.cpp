@@ -35,6 +35,8 @@ int main(int argc, char *argv[])
         app.InitInstance(command.file);
         return 0;
     }
+    if (command.mode == CommandLine::Mode::Play)
+        return RunPlayer(command, argc, argv);
     // The other commands were read in full; the application object gets only
     // the program's name, so that no option of Qt's can ask for a display.
     qInstallMessageHandler(Quiet);

@@ -69,12 +69,24 @@ void Settle()
 }
 
 std::unique_ptr<CCountingDlg> OpenWindow(benchmark::State &state, ShapeList shapes,
-                                         CRecoveryFile *recovery)
+                                         CRecoveryFile *recovery, bool livePreview)
 {
     auto window = std::make_unique<CCountingDlg>(recovery);
     window->Document().AddShapes(std::move(shapes));
     ResizeClient(*window, BenchClient);
     window->show();
+    if (QTest::qWaitForWindowExposed(window.get())) {
+        // The live preview takes its width from the window, not from the
+        // canvas; a size asked for before the first show may be missed.
+        window->LivePreview().setVisible(livePreview);
+        Settle();
+        ResizeClient(*window, BenchClient);
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < 2000 && (window->ClientArea().size() != BenchClient ||
+                                           (livePreview && window->LivePreview().Player().Frame() == 0)))
+            QCoreApplication::processEvents();
+    }
     if (!QTest::qWaitForWindowExposed(window.get()) || window->ClientArea().size() != BenchClient) {
         state.SkipWithError("the window did not appear at its size");
         return nullptr;
@@ -87,9 +99,9 @@ std::unique_ptr<CCountingDlg> OpenWindow(benchmark::State &state, ShapeList shap
 }
 
 std::unique_ptr<CCountingDlg> OpenWindow(benchmark::State &state, int shapes,
-                                         CRecoveryFile *recovery)
+                                         CRecoveryFile *recovery, bool livePreview)
 {
-    return OpenWindow(state, shapes > 0 ? MakeBenchDesign(shapes) : ShapeList(), recovery);
+    return OpenWindow(state, shapes > 0 ? MakeBenchDesign(shapes) : ShapeList(), recovery, livePreview);
 }
 
 void Move(CCountingDlg &window, QPoint pos, Qt::MouseButtons buttons)

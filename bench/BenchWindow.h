@@ -52,11 +52,12 @@ double ThreadSeconds();
 void Settle();
 
 // The window at BenchClient showing a design of the given size (seeded, or
-// the given shapes), its canvas painted once.
+// the given shapes), its canvas painted once; with livePreview, the live
+// preview open beside the canvas and playing.
 std::unique_ptr<CCountingDlg> OpenWindow(benchmark::State &state, int shapes,
-                                         CRecoveryFile *recovery = nullptr);
+                                         CRecoveryFile *recovery = nullptr, bool livePreview = false);
 std::unique_ptr<CCountingDlg> OpenWindow(benchmark::State &state, ShapeList shapes,
-                                         CRecoveryFile *recovery = nullptr);
+                                         CRecoveryFile *recovery = nullptr, bool livePreview = false);
 
 // A pointer move over the window's client area, with these buttons held.
 void Move(CCountingDlg &window, QPoint pos, Qt::MouseButtons buttons = Qt::NoButton);

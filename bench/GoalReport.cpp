@@ -239,6 +239,22 @@ Goal FinishGoal(const char *what, const char *benchmark, const char *goal = "<= 
 
 // An edit of the 10,000-shape design, from the key or pointer event to the
 // painted result: the slower of the benchmarks given.
+// The window's response with the live preview playing, against the same with it closed.
+Goal LivePreviewGoal(const char *what, const char *open, const char *closed)
+{
+    return {what, "<= 1.2 x closed", [open, closed](const Lookup &find, std::string &figure, bool &met) {
+                const CGoalReporter::Measured *with = find(open);
+                const CGoalReporter::Measured *without = find(closed);
+                if (!with || !without || without->seconds <= 0)
+                    return false;
+                const double ratio = with->seconds / without->seconds;
+                figure = Format("%.3f ms", with->seconds * 1e3) + Format(" = %.2f x", ratio) +
+                         Format(" the closed %.3f ms", without->seconds * 1e3);
+                met = ratio <= 1.2;
+                return true;
+            }};
+}
+
 Goal EditGoal(const char *what, const char *goal, double mostMs, std::vector<const char *> benchmarks)
 {
     return {what, goal, [mostMs, benchmarks](const Lookup &find, std::string &figure, bool &met) {
@@ -475,8 +491,29 @@ int CGoalReporter::PrintGoals() const
          }},
         FinishGoal("Finish, 24 copies + mirror, 1,000", "BM_FinishShapeCopies"),
         FinishGoal("Finish, 360 spiral + mirror, 10,000", "BM_FinishShapeSpiral", "<= 25 ms", 25),
+        LivePreviewGoal("Band move, 10,000, live preview open", "BM_BandMoveLivePreview", "BM_BandMove"),
+        LivePreviewGoal("Turn a top shape, live preview open", "BM_EditTurnTopLivePreview", "BM_EditTurnTop"),
+        LivePreviewGoal("Vertex drag, live preview open", "BM_EditDragTopLivePreview", "BM_EditDragTop"),
         AnimationGoal("Test preview, 1,000 shapes, 1920 x 1080", "BM_TestAnimation"),
         AnimationGoal("Test preview, 1,000 shapes, 480 x 361", "BM_TestAnimationDefaultWindow"),
+        {"Play Full Screen loop, 1,000, 1920 x 1080", "10.8 s +- 2 %",
+         [](const Lookup &find, std::string &figure, bool &met) {
+             const Measured *play = find("BM_PlayLoop");
+             if (!play)
+                 return false;
+             const auto counter = [play](const char *name) {
+                 const auto found = play->counters.find(name);
+                 return found == play->counters.end() ? 0.0 : found->second;
+             };
+             // A frame not painted by its moment is skipped: the count is told, not judged.
+             figure = Format("%.3f s", play->seconds) + Format("; %.0f shown", counter("shown")) +
+                      Format(", %.0f skipped", counter("skipped")) +
+                      Format("; a %.0f square", counter("side")) +
+                      Format(" costs a thread %.0f ms", counter("paint_ms")) +
+                      Format("; shown <= %.1f ms late", counter("latest_ms"));
+             met = std::abs(play->seconds - 10.8) <= 0.02 * 10.8;
+             return true;
+         }},
         {"Animation frames alone, 1,000, 480 x 311", "(reference)",
          [](const Lookup &find, std::string &figure, bool &met) {
              const Measured *frames = find("BM_AnimationFramesOnly");

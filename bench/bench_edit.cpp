@@ -54,9 +54,9 @@ void Key(CCountingDlg &window, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt
 }
 
 // The window in select mode with the shape at place selected.
-std::unique_ptr<CCountingDlg> Selecting(benchmark::State &state, int shapes, int place)
+std::unique_ptr<CCountingDlg> Selecting(benchmark::State &state, int shapes, int place, bool livePreview = false)
 {
-    auto window = OpenWindow(state, shapes);
+    auto window = OpenWindow(state, shapes, nullptr, livePreview);
     if (window) {
         window->Tools().SetSelecting(true);
         window->Selection().Set({place});
@@ -113,9 +113,10 @@ void BM_EditRedo(benchmark::State &state)
              [&] { Key(*window, Qt::Key_Z, Qt::ControlModifier); });
 }
 
-void EditKey(benchmark::State &state, int place, Qt::Key key, Qt::KeyboardModifiers modifiers)
+void EditKey(benchmark::State &state, int place, Qt::Key key, Qt::KeyboardModifiers modifiers,
+             bool livePreview = false)
 {
-    auto window = Selecting(state, LargeDesign, place);
+    auto window = Selecting(state, LargeDesign, place, livePreview);
     if (!window)
         return;
     TimeEach(state, *window, [&] { Key(*window, key, modifiers); }, [&] {
@@ -167,10 +168,17 @@ void BM_WholeRepaint(benchmark::State &state)
     TimeEach(state, *window, [&] { window->Options().SetGuides(guides = !guides); }, [] {});
 }
 
-// A pointer move while a vertex of a shape near the top is dragged.
-void BM_EditDragTop(benchmark::State &state)
+// The same with the live preview playing beside the canvas.
+void BM_EditTurnTopLivePreview(benchmark::State &state)
 {
-    auto window = Selecting(state, LargeDesign, Top);
+    EditKey(state, Top, Qt::Key_Right, Qt::ControlModifier, true);
+}
+
+// A pointer move while a vertex of a shape near the top is dragged, the
+// live preview playing or not.
+void DragTop(benchmark::State &state, bool livePreview)
+{
+    auto window = Selecting(state, LargeDesign, Top, livePreview);
     if (!window)
         return;
     // In the client area, as Move() takes it.
@@ -180,6 +188,16 @@ void BM_EditDragTop(benchmark::State &state)
     TimeEach(state, *window, [&] { Move(*window, handle + ((swing = !swing) ? QPoint(20, 20) : QPoint(-20, 10)), Qt::LeftButton); },
              [] {});
     QTest::mouseRelease(&window->Canvas(), Qt::LeftButton, {}, OnCanvas(handle));
+}
+
+void BM_EditDragTop(benchmark::State &state)
+{
+    DragTop(state, false);
+}
+
+void BM_EditDragTopLivePreview(benchmark::State &state)
+{
+    DragTop(state, true);
 }
 
 // The click that picks a shape: near the centre, where the top shape lies,
@@ -231,6 +249,8 @@ EDIT_BENCHMARK(BM_EditColourTop);
 EDIT_BENCHMARK(BM_EditTurnDeep);
 EDIT_BENCHMARK(BM_WholeRepaint);
 EDIT_BENCHMARK(BM_EditDragTop);
+EDIT_BENCHMARK(BM_EditTurnTopLivePreview);
+EDIT_BENCHMARK(BM_EditDragTopLivePreview);
 EDIT_BENCHMARK(BM_PickClick);
 EDIT_BENCHMARK(BM_PickClickBeyondStars);
 BENCHMARK(BM_PickClickLargest)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);

@@ -25,9 +25,9 @@ namespace {
 
 // The band of an entry follows the pointer: a move, and the paint it causes.
 // The pointer swings between two points, so every move changes the band.
-void BandMove(benchmark::State &state, int shapes, QPoint anchor, QPoint end)
+void BandMove(benchmark::State &state, int shapes, QPoint anchor, QPoint end, bool livePreview = false)
 {
-    const auto window = OpenWindow(state, shapes);
+    const auto window = OpenWindow(state, shapes, nullptr, livePreview);
     if (!window)
         return;
     QTest::mousePress(&window->Canvas(), Qt::LeftButton, {}, OnCanvas(anchor));
@@ -67,6 +67,13 @@ void BM_BandMove(benchmark::State &state)
     BandMove(state, LargeDesign, ShortAnchor, ShortEnd);
 }
 BENCHMARK(BM_BandMove)->Unit(benchmark::kMicrosecond)->Apply(Repeated);
+
+// The same with the live preview playing the design beside the canvas.
+void BM_BandMoveLivePreview(benchmark::State &state)
+{
+    BandMove(state, LargeDesign, ShortAnchor, ShortEnd, true);
+}
+BENCHMARK(BM_BandMoveLivePreview)->Unit(benchmark::kMicrosecond)->Apply(Repeated);
 
 void BM_LongBandMoveEmpty(benchmark::State &state)
 {

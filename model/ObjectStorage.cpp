@@ -180,3 +180,12 @@ void CPolyStorage::Draw(QPainter &painter, double scale, double rotation, int ce
 {
     DrawMapped(painter, scale, rotation, centreX, centreY, true);
 }
+
+ShapeList CloneShapes(const ShapeList &shapes)
+{
+    ShapeList copy;
+    copy.reserve(shapes.size());
+    for (const auto &shape : shapes)
+        copy.push_back(shape->Clone());
+    return copy;
+}

@@ -139,3 +139,5 @@ public:
 
 // A design: its shapes in the order they were entered and are drawn.
 using ShapeList = std::vector<std::unique_ptr<CObjectStorage>>;
+// A copy of every shape, for work that must not see the design change under it.
+ShapeList CloneShapes(const ShapeList &shapes);

@@ -37,6 +37,8 @@ expect(["--info", good], (0, info, ""))
 expect(["-style", "fusion", "--info", good, "-reverse"], (0, info, ""))  # Qt's options are ignored
 expect(["--info", bad], (1, "", f"Cannot open {bad}.\nRecord 1 at byte 10: type 7 is neither "
                                 "1 (polygon) nor 2 (polyline).\n"))
+expect(["--play", bad], (1, "", f"Cannot open {bad}.\nRecord 1 at byte 10: type 7 is neither "
+                                "1 (polygon) nor 2 (polyline).\n"))
 for args in (["--version"], ["--help"], ["--info", good]):
     expect(args, (1, None, "vortigram: standard output could not be written: No space left on device\n"),
            open("/dev/full", "w"))
@@ -98,7 +100,8 @@ for args in (["--bogus"], ["--import", svg], ["--import", svg, "-o", "x", "--gri
              ["--render", good, "-o", "x.png", "--rotation", "inf"], ["--animate", good, "-o", "x.png"],
              ["--animate", good, "-o", "x.gif", "--scale", "2"], ["--render", good, "--animate", good, "-o", "x.gif"],
              ["--render", good, "-o", "x.pdf", "--transparent"], ["--animate", good, "-o", "x.gif", "--transparent"],
-             ["--render", good, "-o", "x.png", "--frame", "--no-frame"], ["--smooth"], ["--import", svg, "-o", "x", "--no-frame"]):
+             ["--render", good, "-o", "x.png", "--frame", "--no-frame"], ["--smooth"], ["--import", svg, "-o", "x", "--no-frame"],
+             ["--play", good, "x"], ["--play", good, "--size", "9x9"]):
     expect(args, (2, True))
 # Ctrl+C once --animate shows its progress on a terminal: no file is left, and the end is by the signal.
 terminal, tty = pty.openpty()

@@ -6,6 +6,9 @@
 #include "tools/PolarField.h"
 #include "files/RecoveryPrompt.h"
 #include "window/Preview.h"
+#include "window/FrameView.h"
+#include "window/PlayerWindow.h"
+#include "drawing/Picture.h"
 #include "model/Copies.h"
 #include "export/DesignFile.h"
 #include "export/Journal.h"
@@ -32,6 +35,7 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QSlider>
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
@@ -83,6 +87,8 @@ private slots:
     void fileTies();
     void restoreKilled();
     void clipboard();
+    void livePreview();
+    void fullScreen();
 };
 
 namespace {
@@ -307,7 +313,7 @@ void tst_Window::menusAndStatus()
                                "E&xport Image... Ctrl+Shift+E, Export &Animation..., &Print... Ctrl+P, -, &Quit Ctrl+Q\n"
                                "&Edit: &Undo Ctrl+Z, &Redo Ctrl+Shift+Z, -, Cu&t Ctrl+X, C&opy Ctrl+C, P&aste Ctrl+V, -, &Select All Ctrl+A, Select &None Esc, &Delete Del, Du&plicate Ctrl+D, -, "
                                "&Clear... Ctrl+Shift+Del, -, Select S&hapes S\n"
-                               "&View: Polar Gui&des Ctrl+G, &Smooth Edges, -, &Test F5\n"
+                               "&View: Polar Gui&des Ctrl+G, &Smooth Edges, -, &Test F5, Live &Preview F6, Play &Full Screen F11\n"
                                "&Shape: R&aise PgUp, &Lower PgDown, Raise to &Top Home, Lower to &Bottom End, -, Turn &Clockwise Ctrl+Right, "
                                "T&urn Anticlockwise Ctrl+Left, -, &Enlarge Ctrl+Shift+Up, &Reduce Ctrl+Shift+Down\n"
                                "&Copies: Copies Around the Centre: &3, &Copies..., &More Copies Ctrl+Up, &Fewer Copies Ctrl+Down, M&irror Copies Ctrl+M, "
@@ -558,8 +564,8 @@ void tst_Window::preview()
     QStringList frames;
     QElapsedTimer clock;
     clock.start();
-    CPreview::Run(std::chrono::milliseconds(4), 1.0, [&](double scale, double turn) {
-        const long k = std::lround((scale - 0.1) / 0.004);
+    CPreview::Run(std::chrono::milliseconds(4), 1.0, [&](int k, const PreviewFrame &f) {
+        const double scale = f.scale, turn = f.rotation;
         frames << Str(k, std::lround((turn - 1) / 0.03), std::abs((scale - 0.1) / 0.004 - (turn - 1) / 0.03) < 1e-6,
                       k == 1 || k == 360 || clock.elapsed() < (k + 4) * 4);
         QTest::qSleep(20);
@@ -1243,6 +1249,105 @@ void tst_Window::clipboard()
              "11 10 Selecting Import SVG Imported 1 shape Cannot import /b.svg.\nIt is no SVG drawing: it begins with <html>, not <svg>.\n"
              "12 11 Selecting Import SVG Imported 1 shape 1 shape came in.\n12 11 Selecting Import SVG Imported 1 shape 2 files were dropped; only the first, a.svg, was imported.\n"
              "12 16 1 255 128 1.97049899078 5.00129346187 1");
+}
+
+namespace {
+
+// Frame k as --render draws it, which the animation tests find --animate writing.
+QImage Rendered(const ShapeList &shapes, QSize size, int k)
+{
+    const PreviewFrame f = PreviewFrameAt(k);
+    return PaintPicture({size, f.scale, f.rotation}, shapes);
+}
+
+QImage Shown(QWidget &widget, const QRect &area)
+{
+    return widget.grab().toImage().convertToFormat(QImage::Format_RGB32).copy(area);
+}
+
+} // namespace
+
+void tst_Window::livePreview()
+{
+    // Hidden at the first start; F6 opens it, and it stays open across a close.
+    Window w = Open();
+    QVERIFY(w->LivePreview().isHidden());
+    QTest::keyClick(w.get(), Qt::Key_F6);
+    QVERIFY(w->close() && ReadFileBytes(m_settings->IniFile()).contains("[LivePreview]\nOpen=1\n"));
+    w = Open();
+    CLivePreview &live = w->LivePreview();
+    CFramePlayer &player = live.Player();
+    QTRY_VERIFY(live.isVisible() && live.IsPlaying() && player.Frame() > 0);
+    // Input works while it plays, and the first frame after an edit shows it.
+    QImage first;
+    int k = 0;
+    connect(&player, &CFramePlayer::FrameShown, this, [&](int shown) { if (first.isNull()) first = CanvasOf(player.Image()).copy(), k = shown; });
+    Draw(*w, {{240, 150}, {300, 150}, {300, 100}});
+    QCOMPARE(Str(w->Shapes().size(), live.IsPlaying()), "1 1");
+    first = QImage();
+    QTRY_VERIFY(!first.isNull());
+    QCOMPARE(first, Rendered(w->Shapes(), first.size(), k));
+    // Test pauses it; paused, the slider picks the frame, drawn as Test and --animate draw it.
+    w->SetFrameDelay(std::chrono::milliseconds(3));
+    std::map<int, QImage> test;
+    QTimer grab;
+    grab.callOnTimeout([&] {
+        const int shown = std::lround((w->FrameView().viewport.scale - 0.1) / 0.004);
+        if (w->IsAnimating() && !live.IsPlaying() && !test.count(shown))
+            test[shown] = Shown(w->Canvas(), w->Canvas().rect());
+    });
+    grab.start(1);
+    w->OnTest();
+    grab.stop();
+    QVERIFY(test.size() >= 3 && live.IsPlaying());
+    for (const auto &[shown, image] : test)
+        QCOMPARE(image, Rendered(w->Shapes(), w->Canvas().size(), shown));
+    live.PauseButton().click();
+    for (const int pick : {1, 200, 360}) {
+        live.Slider().setValue(pick);
+        QTRY_COMPARE(player.Frame(), pick);
+        QCOMPARE(Shown(live.View(), live.View().rect()), Rendered(w->Shapes(), live.View().size(), pick));
+    }
+    // Paused, an undo repaints the frame; closed with F6, it stays closed.
+    QTest::keyClick(w.get(), Qt::Key_Z, Qt::ControlModifier);
+    QTRY_COMPARE(Shown(live.View(), live.View().rect()), Rendered({}, live.View().size(), 360));
+    QCOMPARE(Str(live.IsPlaying(), live.PauseButton().text()), "0 Play");
+    QTest::keyClick(w.get(), Qt::Key_F6);
+    QVERIFY(live.isHidden() && w->close() && ReadFileBytes(m_settings->IniFile()).contains("[LivePreview]\nOpen=0\n"));
+    QVERIFY(Open()->LivePreview().isHidden());
+}
+
+void tst_Window::fullScreen()
+{
+    // The frames on a square in the middle, on black, as --animate draws them at the square's size.
+    ShapeList shapes;
+    shapes.push_back(MakeShape(1, {{0.5, 300}, {2, 300}, {4, 200}}, {255, 0, 0}));
+    CPlayerWindow play(std::make_shared<const ShapeList>(CloneShapes(shapes)));
+    play.resize(300, 200);
+    play.show();
+    QTRY_VERIFY(play.Player().IsPlaying() && play.Player().Frame() > 0);
+    QTest::keyClick(&play, Qt::Key_Space);
+    QVERIFY(!play.Player().IsPlaying());
+    for (const int k : {1, 120, 360}) {
+        play.Player().Seek(k);
+        QTRY_COMPARE(play.Player().Frame(), k);
+        QCOMPARE(play.View().FrameArea(), QRect(50, 0, 200, 200));
+        QCOMPARE(Str(Shown(play.View(), {0, 0, 1, 1}).pixel(0, 0) == qRgb(0, 0, 0)), "1");
+        QCOMPARE(Shown(play.View(), play.View().FrameArea()), Rendered(shapes, {200, 200}, k));
+    }
+    // From the editor (F11): Escape, q or a click ends it, and the live preview plays on.
+    const Window w = Open();
+    QTest::keyClick(w.get(), Qt::Key_F6);
+    QString ended;
+    for (const char how : {'E', 'q', 'c'}) {
+        QTest::keyClick(w.get(), Qt::Key_F11);
+        QPointer<CPlayerWindow> full = w->findChild<CPlayerWindow *>();
+        QTRY_VERIFY(full && full->isVisible() && !w->LivePreview().IsPlaying());
+        how == 'c' ? QTest::mouseClick(full.data(), Qt::LeftButton) : QTest::keyClick(full.data(), how == 'q' ? Qt::Key_Q : Qt::Key_Escape);
+        QTRY_VERIFY(!full);
+        ended += Str(w->LivePreview().IsPlaying());
+    }
+    QCOMPARE(ended, "111");
 }
 
 QTEST_MAIN(tst_Window)

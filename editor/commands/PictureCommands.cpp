@@ -106,9 +106,7 @@ std::optional<CPictureCommands::Asked> CPictureCommands::Ask(const QString &capt
     asked.look.transparent = clear && chosen.transparent;
     // The window goes on while the file is written: it draws a copy.
     try {
-        asked.shapes.reserve(m_design().size());
-        for (const auto &shape : m_design())
-            asked.shapes.push_back(shape->Clone());
+        asked.shapes = CloneShapes(m_design());
     } catch (const std::bad_alloc &) {
         Warn(caption, NoMemory(*size));
         return std::nullopt;

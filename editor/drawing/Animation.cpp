@@ -8,11 +8,6 @@
 
 #include <algorithm>
 
-PreviewFrame PreviewFrameAt(int k, double startRotation)
-{
-    return {0.1 + 0.004 * k, startRotation + 0.03 * k};
-}
-
 CPreviewFrames::CPreviewFrames(QSize size, const ShapeList &shapes, const PictureView &look)
     : m_size(size), m_shapes(shapes), m_look(look)
 {
@@ -57,18 +52,12 @@ void CPreviewFrames::Paint()
                 return;
             k = m_next++;
         }
-        const PreviewFrame f = PreviewFrameAt(k);
         QImage frame;
         std::exception_ptr error;
         try {
-            PictureView view = m_look;
-            view.size = m_size;
-            view.scale = f.scale;
-            view.rotation = f.rotation;
-            view.grid = false;
-            frame = PaintPictureFrame(view, m_shapes);
+            frame = PaintPreviewFrame(m_size, k, m_shapes, false, {m_look.smooth, m_look.frame, m_look.transparent});
             // The encoders take alpha unpremultiplied.
-            if (view.transparent && !frame.isNull())
+            if (m_look.transparent && !frame.isNull())
                 frame = frame.convertToFormat(QImage::Format_ARGB32);
             if (frame.isNull())
                 throw std::bad_alloc();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "drawing/FrameSource.h"
 #include "drawing/Picture.h"
 #include "model/ObjectStorage.h"
 
@@ -8,7 +9,6 @@
 
 #include <QImage>
 
-#include <chrono>
 #include <condition_variable>
 #include <exception>
 #include <functional>
@@ -17,22 +17,8 @@
 #include <thread>
 #include <vector>
 
-// The frames of the Test preview, shown by the window and written by the
-// animation export alike: frame k (1 to PreviewFrameCount) draws the design
-// at scale 0.1 + 0.004 k, turned 0.03 k radians clockwise from where it
-// starts, and stays PreviewFrameDelay.
-inline constexpr int PreviewFrameCount = 360;
-inline constexpr std::chrono::milliseconds PreviewFrameDelay{30};
-
-struct PreviewFrame
-{
-    double scale;
-    double rotation;
-};
-PreviewFrame PreviewFrameAt(int k, double startRotation = 0.0);
-
-// The Test preview's frames of a design, each the picture the preview paints
-// on a canvas of the given size, as a frame image (FrameImage). They are painted in order on threads of
+// The preview's frames of a design (PaintPreviewFrame) on a canvas of the
+// given size. They are painted in order on threads of
 // their own, one per core, never more than a few ahead of the frame last
 // taken, so that only a few are ever held at once.
 class CPreviewFrames

@@ -43,17 +43,6 @@ QImage PaintPicture(const PictureView &view, const ShapeList &shapes)
     return PaintCanvasImage(view.Canvas(), shapes);
 }
 
-QImage PaintPictureFrame(const PictureView &view, const ShapeList &shapes)
-{
-    QImage frame = FrameImage(view.size, view.transparent ? QImage::Format_ARGB32_Premultiplied
-                                                          : QImage::Format_RGB32);
-    if (!frame.isNull()) {
-        CFramePainter painter(&frame);
-        PaintCanvas(painter, view.Canvas(), shapes);
-    }
-    return frame;
-}
-
 namespace {
 
 // The shapes drawn in runs of about a hundredth of them, progress told the

@@ -47,8 +47,6 @@ using PictureProgress = std::function<bool(int)>;
 
 // The picture as an image of its size; a null image when there is no memory for it.
 QImage PaintPicture(const PictureView &view, const ShapeList &shapes);
-// The same as a frame image (FrameImage), without the copy.
-QImage PaintPictureFrame(const PictureView &view, const ShapeList &shapes);
 
 // The picture that holds shapes whole at scale, the polar centre in its
 // middle (both sides even, so that the middle is exactly the centre of an

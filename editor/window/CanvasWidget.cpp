@@ -108,33 +108,39 @@ void CCanvasWidget::RunPreview(std::chrono::milliseconds delay)
 {
     // The frames have a view of their own: the canvas keeps its plain view,
     // whatever happens meanwhile.
-    const auto frame = [this](double scale, double rotation) {
-        CViewport view = CViewport::Centred(size(), scale, rotation, true);
-        m_frames.SetView({view, 0});
+    const auto frame = [this](int k) {
+        m_frameView = PreviewFrameView(size(), k);
+        m_frameShown = k;
+        m_frame = QImage(); // painted when next asked
     };
     // What is painted before the first frame's moment is that frame.
-    const PreviewFrame first = PreviewFrameAt(1);
-    frame(first.scale, first.rotation);
+    frame(1);
     m_animating = true;
-    CPreview::Run(delay, 0.0, [this, frame](double scale, double rotation) {
-        frame(scale, rotation);
+    CPreview::Run(delay, 0.0, [this, frame](int k, const PreviewFrame &) {
+        if (k != m_frameShown)
+            frame(k);
         repaint();
     });
     m_animating = false;
-    m_frames = CCanvasImage();
+    m_frame = QImage();
     repaint();
 }
 
 void CCanvasWidget::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
-    CCanvasImage &image = m_animating ? m_frames : m_image;
     for (const QRect &area : event->region()) {
-        image.Paint(painter, area, m_document.Shapes());
-        if (!m_animating) {
-            m_tools.Active().PaintOverlay(painter, area);
-            m_readout.Paint(painter, area);
+        if (m_animating) {
+            if (m_frame.isNull())
+                m_frame = PaintPreviewFrame(m_frameView.viewport.canvas, m_frameShown, m_document.Shapes(), true);
+            const QRect shown = area & m_frameView.viewport.CanvasRect();
+            if (!shown.isEmpty() && !m_frame.isNull())
+                painter.drawImage(shown.topLeft(), m_frame, FrameRect(shown));
+            continue;
         }
+        m_image.Paint(painter, area, m_document.Shapes());
+        m_tools.Active().PaintOverlay(painter, area);
+        m_readout.Paint(painter, area);
     }
 }
 

@@ -49,7 +49,7 @@ public:
     bool IsBusy() const { return m_animating || m_tools.Active().IsBusy(); }
     bool IsAnimating() const { return m_animating; }
     // The view of the preview's frame being shown, while it runs.
-    const CanvasView &FrameView() const { return m_frames.View(); }
+    const CanvasView &FrameView() const { return m_frameView; }
     // Shows the Test preview, frames delay apart, and returns at its end.
     void RunPreview(std::chrono::milliseconds delay);
     // Presses, moves and keys on the strip's empty area and labels are the canvas's.
@@ -101,7 +101,10 @@ private:
     CanvasView m_view;
     QPoint m_offset; // the centre's place from the middle of the canvas
     CCanvasImage m_image;
-    CCanvasImage m_frames; // the preview's, so that the canvas outlives it
+    // The preview's frame being shown, and its view.
+    QImage m_frame;
+    CanvasView m_frameView;
+    int m_frameShown = 0;
     bool m_animating = false;
     bool m_swallowContextMenu = false;
     CPointerReadout m_readout;

@@ -12,6 +12,7 @@
 #include "platform/SettingsStore.h"
 #include "res/Resources.h"
 #include "res/Strings.h"
+#include "window/PlayerWindow.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -62,7 +63,7 @@ QStringList DroppedFiles(const QMimeData *data)
 const std::pair<const char *, QStringList> MenuBar[] = {
     {"&File", {"new", "open", "recent", "importSvg", "save", "generate", "-", "image", "animation", "print", "-", "quit"}},
     {"&Edit", {"undo", "redo", "-", "cut", "copy", "paste", "-", "selectAll", "none", "delete", "duplicate", "-", "clear", "-", "selectMode"}},
-    {"&View", {"guides", "smooth", "-", "test"}},
+    {"&View", {"guides", "smooth", "-", "test", "livePreview", "play"}},
     {"&Shape", {"raise", "lower", "top", "bottom", "-", "clockwise", "anticlockwise", "-", "enlarge", "reduce"}},
     {"&Copies", {"count", "copies", "more", "fewer", "mirror", "cycle", "-", "snap"}},
     {"&Help", {"about"}},
@@ -98,7 +99,7 @@ CPatternDlg::CPatternDlg(CRecoveryFile *recovery, QWidget *parent)
                                   },
                                   [this](std::unique_ptr<CObjectStorage> shape) { EntryEnded(std::move(shape)); }},
                                  nullptr)),
-      m_status(new CStatusBar(this)), m_commands(*this, [this] { return m_canvas->IsBusy(); }),
+      m_status(new CStatusBar(this)), m_live(new CLivePreview(m_document, this)), m_commands(*this, [this] { return m_canvas->IsBusy(); }),
       m_icon(Resources::AppIcon()), m_options(*this, m_commands.BusyRule()),
       m_files(*this, m_document, m_commands.BusyRule()),
       m_edits({*this, m_document, m_selection, m_canvas->Tools(), m_commands.BusyRule(),
@@ -126,6 +127,7 @@ CPatternDlg::CPatternDlg(CRecoveryFile *recovery, QWidget *parent)
     m_canvas->TakeInputOf(*m_strip);
     setCentralWidget(client);
     setStatusBar(m_status);
+    addDockWidget(Qt::RightDockWidgetArea, m_live);
     setAcceptDrops(true);
     setWindowIcon(m_icon);
     CreateCommands();
@@ -133,8 +135,8 @@ CPatternDlg::CPatternDlg(CRecoveryFile *recovery, QWidget *parent)
     ConnectControls();
     LoadSettings();
     ConnectStatus();
-    // The client area at start is as it always was; the bars come on top.
-    resize(DluToPixelsX(ClientWidthDlu),
+    // The client area at start is as it always was; the bars and the live preview come beside it.
+    resize(DluToPixelsX(ClientWidthDlu) + (m_live->isHidden() ? 0 : m_live->sizeHint().width()),
            DluToPixelsY(ClientHeightDlu) + menuBar()->sizeHint().height() + m_status->sizeHint().height());
     m_canvas->setFocus();
     if (m_recovery)
@@ -217,6 +219,12 @@ void CPatternDlg::CreateCommands()
     c.Adopt("copies", options[6]);
     c.Adopt("smooth", options[7]);
     c.Make("test", QStringLiteral("&Test"), {Qt::Key_F5}, [this] { OnTest(); });
+    c.Adopt("livePreview", m_live->ToggleAction());
+    c.Make("play", QStringLiteral("Play &Full Screen"), {Qt::Key_F11}, [this] {
+        m_live->SetHeld(true);
+        connect(CPlayerWindow::Open(*this, Shapes()), &QObject::destroyed, m_live,
+                [live = m_live] { live->SetHeld(false); });
+    });
     c.Make("about", Strings::AboutMenu(), {Qt::Key_F1}, [this] { emit AboutRequested(); });
 
     QUndoStack &stack = m_document.UndoStack();
@@ -321,6 +329,7 @@ void CPatternDlg::LoadSettings()
 
     m_options.Load(store);
     m_files.Load(store);
+    m_live->Load(store);
     m_strip->scaleField->setText(FormatScaleField(Scale()));
 
     m_strip->ShowBitmaps(QPixmap(Resources::GoBitmap()), QPixmap(Resources::SwatchesBitmap()));
@@ -372,7 +381,9 @@ void CPatternDlg::OnTest()
 {
     if (IsBusy())
         return;
+    m_live->SetHeld(true);
     m_canvas->RunPreview(m_frameDelay);
+    m_live->SetHeld(false);
     RunDeferredClose();
 }
 
@@ -399,8 +410,10 @@ bool CPatternDlg::SaveSettings(bool closing)
         m_strip->foreground->SaveColours(store, ForegroundSection);
         m_options.Save(store);
         m_files.Save(store);
+        m_live->Save(store);
     };
-    return WriteSettings(*this, fill, {BackgroundSection, ForegroundSection, SettingsSection, CDocumentManager::Section()},
+    return WriteSettings(*this, fill, {BackgroundSection, ForegroundSection, SettingsSection, CDocumentManager::Section(),
+                                       CLivePreview::Section()},
                          closing);
 }
 

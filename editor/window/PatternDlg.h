@@ -10,6 +10,7 @@
 #include "tools/Selection.h"
 #include "window/CanvasWidget.h"
 #include "window/ControlStrip.h"
+#include "window/LivePreview.h"
 #include "window/StatusBar.h"
 
 #include <QIcon>
@@ -52,6 +53,7 @@ public:
     CCanvasWidget &Canvas() const { return *m_canvas; }
     CControlStrip &Strip() const { return *m_strip; }
     CStatusBar &Status() const { return *m_status; }
+    CLivePreview &LivePreview() const { return *m_live; }
     // The strip and the canvas: the client area.
     QWidget &ClientArea() const { return *centralWidget(); }
     CColourComboBox &Background() const { return *m_strip->background; }
@@ -110,9 +112,10 @@ private:
     CControlStrip *m_strip;
     CCanvasWidget *m_canvas;
     CStatusBar *m_status;
+    CLivePreview *m_live;
     CCommands m_commands;
     bool m_closePending = false;
-    std::chrono::milliseconds m_frameDelay{30};
+    std::chrono::milliseconds m_frameDelay{PreviewFrameDelay};
     QIcon m_icon;
 
     COptions m_options;

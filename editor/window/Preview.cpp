@@ -1,17 +1,16 @@
 #include "window/Preview.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEvent>
 #include <QEventLoop>
 #include <QTimer>
 
 namespace {
 
-// Waits until the clock reaches the deadline, answering the window system.
-void WaitUntil(const QElapsedTimer &clock, qint64 deadlineMs)
+// Waits until the nth moment, answering the window system.
+void WaitFor(const CFramePace &pace, int n)
 {
-    const qint64 remaining = deadlineMs - clock.elapsed();
+    const qint64 remaining = pace.Until(n);
     if (remaining <= 0) {
         QCoreApplication::processEvents();
         return;
@@ -27,15 +26,12 @@ void CPreview::Run(std::chrono::milliseconds delay, double rotation, const ShowF
 {
     CPreview dropInput;
     QCoreApplication::instance()->installEventFilter(&dropInput);
-    QElapsedTimer clock;
-    clock.start();
+    CFramePace pace(delay);
+    pace.Start();
     for (int frame = 1; frame <= PreviewFrameCount; ++frame) {
-        WaitUntil(clock, frame * delay.count());
-        const bool late = clock.elapsed() >= (frame + 1) * delay.count();
-        if (frame == 1 || frame == PreviewFrameCount || !late) {
-            const PreviewFrame shown = PreviewFrameAt(frame, rotation);
-            show(shown.scale, shown.rotation);
-        }
+        WaitFor(pace, frame);
+        if (frame == 1 || frame == PreviewFrameCount || !pace.Late(frame))
+            show(frame, PreviewFrameAt(frame, rotation));
     }
 }
 

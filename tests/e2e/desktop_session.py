@@ -261,6 +261,22 @@ def session():
         run("wmctrl", "-i", "-c", main)
         check(p.wait(10) == 0, f"the program ended with {p.returncode}")
 
+    # --play: full screen, the canvas a white square in the middle on black;
+    # Space pauses, Escape ends it.
+    p = spawn(PROGRAM, "--play", TMP / "first.jvf", cwd=TMP)
+    wait("the player", lambda: on_screen(lambda w, h: [(2, h // 2), (w // 2, 5)]) == [(0, 0, 0), WHITE])
+    xdo("key", "space")
+    xdo("key", "Escape")
+    check(p.wait(10) == 0, f"the player ended with {p.returncode}")
+
+
+def on_screen(where):
+    # The colours of the screen at the points where(width, height) gives.
+    run("import", "-window", "root", "-depth", "8", f"ppm:{TMP}/screen.ppm")
+    size, px = (TMP / "screen.ppm").read_bytes().split(b"\n", 3)[1::2]
+    w, h = map(int, size.split())
+    return [tuple(px[3 * (y * w + x):][:3]) for x, y in where(w, h)]
+
 
 # Every wait is bounded, so a failing run ends well before ctest's timeout,
 # which would kill this script alone and leave the processes it started.
