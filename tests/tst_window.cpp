@@ -297,7 +297,7 @@ void tst_Window::menusAndStatus()
                                "E&xport Image... Ctrl+Shift+E, Export &Animation..., &Print... Ctrl+P, -, &Quit Ctrl+Q\n"
                                "&Edit: &Undo Ctrl+Z, &Redo Ctrl+Shift+Z, -, &Select All Ctrl+A, Select &None Esc, &Delete Del, Du&plicate Ctrl+D, -, "
                                "&Clear... Ctrl+Shift+Del, -, Select S&hapes S\n"
-                               "&View: Polar Gui&des Ctrl+G, -, &Test F5\n"
+                               "&View: Zoom &In Ctrl++, Zoom &Out Ctrl+-, &Actual Size Ctrl+0, &Fit Design, -, Polar Gui&des Ctrl+G, -, &Test F5\n"
                                "&Shape: R&aise PgUp, &Lower PgDown, Raise to &Top Home, Lower to &Bottom End, -, Turn &Clockwise Ctrl+Right, "
                                "T&urn Anticlockwise Ctrl+Left, -, &Enlarge Ctrl+Shift+Up, &Reduce Ctrl+Shift+Down\n"
                                "&Copies: Copies Around the Centre: &3, &Copies..., &More Copies Ctrl+Up, &Fewer Copies Ctrl+Down, M&irror Copies Ctrl+M, "

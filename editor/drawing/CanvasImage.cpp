@@ -5,7 +5,9 @@
 #include <QThread>
 
 #include <algorithm>
+#include <cstring>
 #include <numeric>
+#include <utility>
 #include <thread>
 
 namespace {
@@ -29,6 +31,26 @@ QRegion Area(const std::vector<QRect> &boxes)
     return all;
 }
 
+// Moves the canvas's pixels of a frame image by this much, in place.
+void ScrollCanvas(QImage &frame, QPoint by)
+{
+    const int width = frame.width() - std::abs(by.x());
+    const int rows = frame.height() - FrameTop - std::abs(by.y());
+    if (width <= 0 || rows <= 0)
+        return;
+    const qsizetype line = frame.bytesPerLine();
+    uchar *bits = frame.bits();
+    const int depth = frame.depth() / 8;
+    const auto at = [&](int row, int x) { return bits + (FrameTop + row) * line + x * depth; };
+    const int fromX = std::max(0, -by.x()), toX = std::max(0, by.x());
+    const int fromY = std::max(0, -by.y()), toY = std::max(0, by.y());
+    // Rows moving down are moved from the bottom, so that none is overwritten first.
+    for (int i = 0; i < rows; ++i) {
+        const int row = by.y() > 0 ? rows - 1 - i : i;
+        std::memmove(at(toY + row, toX), at(fromY + row, fromX), std::size_t(width) * depth);
+    }
+}
+
 void CopyArea(QImage &to, const QImage &from, const QRect &box)
 {
     CFramePainter painter(&to);
@@ -38,19 +60,79 @@ void CopyArea(QImage &to, const QImage &from, const QRect &box)
 
 } // namespace
 
-void CCanvasImage::SetView(const CanvasView &view)
+void CCanvasImage::SetView(const CanvasView &view, bool quick)
 {
     if (view == m_view)
         return;
+    const CViewport &from = m_view.viewport, &to = view.viewport;
+    quick = quick && (m_current || m_rough || m_quick) && view.guideSpokes == m_view.guideSpokes &&
+            to.canvas == from.canvas && to.gridOrigin == from.gridOrigin && to.rotation == from.rotation &&
+            to.animating == from.animating && !from.animating;
     m_view = view;
     m_underlay = QImage();
     Invalidate();
+    m_quick = quick;
 }
 
 void CCanvasImage::Invalidate()
 {
     m_current = false;
+    m_rough = false;
+    m_quick = false;
     m_boundsCurrent = false;
+}
+
+bool CCanvasImage::Refine()
+{
+    const bool rough = m_rough || m_quick;
+    m_rough = m_quick = false;
+    return rough;
+}
+
+void CCanvasImage::ShowQuickly(const ShapeList &shapes)
+{
+    const CViewport &to = m_view.viewport;
+    const QRect canvas = to.CanvasRect();
+    const QPoint by = to.centre - m_shown.centre;
+    m_underlay = FrameImage(to.canvas, QImage::Format_RGB32);
+    {
+        CFramePainter painter(&m_underlay);
+        PaintUnderlay(painter, m_view);
+    }
+    if (to.scale == m_shown.scale && canvas.intersects(canvas.translated(by))) {
+        // The pixels kept move; the strips they uncover are painted as a
+        // repaint paints a box.
+        ScrollCanvas(m_image, by);
+        const QRegion uncovered = QRegion(canvas) - canvas.translated(by);
+        const std::vector<QRect> &bounds = Bounds(shapes);
+        std::vector<std::size_t> meeting;
+        CFramePainter painter(&m_image);
+        for (const QRect &box : uncovered) {
+            painter.setCompositionMode(QPainter::CompositionMode_Source);
+            painter.drawImage(box.topLeft(), m_underlay, FrameRect(box));
+            painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+            meeting.clear();
+            for (std::size_t i = 0; i < shapes.size(); ++i)
+                if (box.intersects(bounds[i]))
+                    meeting.push_back(i);
+            PaintShapesAt(painter, to, shapes, meeting, box);
+            PaintDots(painter, to, box);
+        }
+    } else {
+        // A scaled copy about the centres over the background and axes.
+        QImage scaled = m_underlay.copy();
+        CFramePainter painter(&scaled);
+        const double k = to.scale / m_shown.scale;
+        painter.setClipRect(canvas);
+        painter.translate(to.centre);
+        painter.scale(k, k);
+        painter.translate(-m_shown.centre);
+        painter.drawImage(QRectF(canvas), m_image, QRectF(FrameRect(canvas)));
+        painter.end();
+        m_image = std::move(scaled);
+    }
+    m_shown = to;
+    m_rough = true;
 }
 
 QRect CCanvasImage::BoundsOf(const CObjectStorage &shape) const
@@ -328,7 +410,11 @@ void CCanvasImage::PaintLayers(const ShapeList &shapes)
 
 void CCanvasImage::Paint(QPainter &painter, const QRect &area, const ShapeList &shapes)
 {
-    if (!m_current) {
+    if (m_quick) {
+        ShowQuickly(shapes);
+        m_quick = false;
+    }
+    if (!m_current && !m_rough) {
         if (m_image.size() != m_view.viewport.canvas + QSize(0, FrameTop))
             m_image = FrameImage(m_view.viewport.canvas, QImage::Format_RGB32);
         if (m_view.viewport.animating) {
@@ -346,6 +432,7 @@ void CCanvasImage::Paint(QPainter &painter, const QRect &area, const ShapeList &
         }
         Bounds(shapes);
         m_current = true;
+        m_shown = m_view.viewport;
     }
     const QRect shown = area & m_view.viewport.CanvasRect();
     if (!shown.isEmpty())
