@@ -1,5 +1,6 @@
 #include "commands/PictureCommands.h"
 
+#include "commands/Commands.h"
 #include "drawing/Animation.h"
 #include "drawing/Picture.h"
 #include "platform/DialogSeam.h"
@@ -76,11 +77,6 @@ QSize CPictureCommands::CanvasSize() const
     return m_view().viewport.canvas.expandedTo(QSize(1, 1));
 }
 
-void CPictureCommands::Warn(const QString &caption, const QString &text)
-{
-    CDialogSeam::Current().Message(&m_window, QMessageBox::Warning, caption, text, QMessageBox::Ok);
-}
-
 void CPictureCommands::ExportImage()
 {
     if (!Idle())
@@ -103,9 +99,9 @@ void CPictureCommands::ExportImage()
         WritePicture(path, {*size, m_view().viewport.scale, 0.0, grid}, m_design(),
                      QFileInfo(path).completeBaseName());
     } catch (const CFileException &e) {
-        Warn(ImageCaption, NotWritten(path, e.Description()));
+        Say(&m_window, QMessageBox::Warning, NotWritten(path, e.Description()), ImageCaption);
     } catch (const std::bad_alloc &) {
-        Warn(ImageCaption, NoMemory(*size));
+        Say(&m_window, QMessageBox::Warning, NoMemory(*size), ImageCaption);
     }
 }
 
@@ -130,7 +126,7 @@ void CPictureCommands::ExportAnimation()
         for (const auto &shape : m_design())
             shapes.push_back(shape->Clone());
     } catch (const std::bad_alloc &) {
-        Warn(AnimationCaption, NoMemory(*size));
+        Say(&m_window, QMessageBox::Warning, NoMemory(*size), AnimationCaption);
         return;
     }
     m_progress = new QProgressDialog(QStringLiteral("Writing %1...").arg(QFileInfo(path).fileName()),
@@ -179,7 +175,7 @@ void CPictureCommands::AnimationEnded(bool written, const QString &error)
     }
     m_progress = nullptr;
     if (!error.isEmpty())
-        Warn(AnimationCaption, error);
+        Say(&m_window, QMessageBox::Warning, error, AnimationCaption);
     emit AnimationFinished(written);
 }
 

@@ -53,7 +53,6 @@ private:
     bool Idle() const;
     QSize CanvasSize() const;
     void AnimationEnded(bool written, const QString &error);
-    void Warn(const QString &caption, const QString &text);
 
     QWidget &m_window;
     std::function<CanvasView()> m_view;
