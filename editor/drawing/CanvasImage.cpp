@@ -103,11 +103,20 @@ void CCanvasImage::ShowQuickly(const ShapeList &shapes)
         // The pixels kept move; the strips they uncover are painted as a
         // repaint paints a box.
         ScrollCanvas(m_image, by);
-        const QRegion uncovered = QRegion(canvas) - canvas.translated(by);
+        // Painted again: the strips uncovered and the row or column beside
+        // them that holds the old border, the border, and the axes that
+        // run along the pan (their dashes start at the canvas's edge).
+        QRegion uncovered = QRegion(canvas) - canvas.translated(by).adjusted(1, 1, -1, -1);
+        uncovered += QRegion(canvas) - canvas.adjusted(1, 1, -1, -1);
+        if (by.x() != 0)
+            uncovered += QRect(0, to.centre.y(), canvas.width(), 1);
+        if (by.y() != 0)
+            uncovered += QRect(to.centre.x(), 0, 1, canvas.height());
+        uncovered &= canvas;
         const std::vector<QRect> &bounds = Bounds(shapes);
         std::vector<std::size_t> meeting;
-        CFramePainter painter(&m_image);
         for (const QRect &box : uncovered) {
+            CFramePainter painter(&m_image); // each with the clip of its own box
             painter.setCompositionMode(QPainter::CompositionMode_Source);
             painter.drawImage(box.topLeft(), m_underlay, FrameRect(box));
             painter.setCompositionMode(QPainter::CompositionMode_SourceOver);

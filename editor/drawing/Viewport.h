@@ -25,7 +25,7 @@ QPoint CanvasCentre(QSize canvas);
 // The pan moves the centre in whole grid steps, so that grid points keep
 // their places in the design and snapping stays repeatable: the nearest
 // whole steps to an offset, at most MostPan pixels either way.
-inline constexpr int MostPan = 1 << 20;
+inline constexpr int MostPan = 1000000;
 QPoint WholeSteps(double dx, double dy);
 
 // One view of the design: the canvas it is drawn on, where on that canvas
