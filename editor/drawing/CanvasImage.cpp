@@ -70,7 +70,9 @@ void CCanvasImage::SetView(const CanvasView &view, bool quick)
             to.animating == from.animating && !from.animating;
     m_view = view;
     m_underlay = QImage();
-    Invalidate();
+    // The boxes stay, to be moved with the centre when the scale is the same.
+    m_current = m_rough = false;
+    m_boundsCurrent = false;
     m_quick = quick;
 }
 
@@ -80,6 +82,7 @@ void CCanvasImage::Invalidate()
     m_rough = false;
     m_quick = false;
     m_boundsCurrent = false;
+    m_boundsKept = false;
 }
 
 bool CCanvasImage::Refine()
@@ -94,28 +97,27 @@ void CCanvasImage::ShowQuickly(const ShapeList &shapes)
     const CViewport &to = m_view.viewport;
     const QRect canvas = to.CanvasRect();
     const QPoint by = to.centre - m_shown.centre;
-    m_underlay = FrameImage(to.canvas, QImage::Format_RGB32);
-    {
-        CFramePainter painter(&m_underlay);
-        PaintUnderlay(painter, m_view);
-    }
+    const auto underlay = [&](const CViewport &view) {
+        QImage image = FrameImage(view.canvas, QImage::Format_RGB32);
+        CFramePainter painter(&image);
+        PaintUnderlay(painter, {view, m_view.guideSpokes});
+        return image;
+    };
+    m_underlay = underlay(to);
     if (to.scale == m_shown.scale && canvas.intersects(canvas.translated(by))) {
-        // The pixels kept move; the strips they uncover are painted as a
-        // repaint paints a box.
+        // The pixels kept move. The strips they uncover, with the old border
+        // beside them, are painted as a repaint paints a box.
         ScrollCanvas(m_image, by);
-        // Painted again: the strips uncovered and the row or column beside
-        // them that holds the old border, the border, and the axes that
-        // run along the pan (their dashes start at the canvas's edge).
-        QRegion uncovered = QRegion(canvas) - canvas.translated(by).adjusted(1, 1, -1, -1);
-        uncovered += QRegion(canvas) - canvas.adjusted(1, 1, -1, -1);
+        const QRect moved = canvas.translated(by);
+        QRegion painted = QRegion(canvas) - moved;
         if (by.x() != 0)
-            uncovered += QRect(0, to.centre.y(), canvas.width(), 1);
+            painted += QRect(by.x() > 0 ? moved.left() : moved.right(), 0, 1, canvas.height());
         if (by.y() != 0)
-            uncovered += QRect(to.centre.x(), 0, 1, canvas.height());
-        uncovered &= canvas;
+            painted += QRect(0, by.y() > 0 ? moved.top() : moved.bottom(), canvas.width(), 1);
+        painted &= canvas;
         const std::vector<QRect> &bounds = Bounds(shapes);
         std::vector<std::size_t> meeting;
-        for (const QRect &box : uncovered) {
+        for (const QRect &box : painted) {
             CFramePainter painter(&m_image); // each with the clip of its own box
             painter.setCompositionMode(QPainter::CompositionMode_Source);
             painter.drawImage(box.topLeft(), m_underlay, FrameRect(box));
@@ -126,6 +128,30 @@ void CCanvasImage::ShowQuickly(const ShapeList &shapes)
                     meeting.push_back(i);
             PaintShapesAt(painter, to, shapes, meeting, box);
             PaintDots(painter, to, box);
+        }
+        // The border on the far sides, and the axes along the pan (whose
+        // dashes start at the canvas's edge): where no shape covered the
+        // old ones they show the new ones, the dots over them.
+        std::vector<QRect> lines;
+        if (by.x() != 0)
+            lines.push_back(QRect(by.x() < 0 ? 0 : canvas.right(), 0, 1, canvas.height()));
+        if (by.y() != 0)
+            lines.push_back(QRect(0, by.y() < 0 ? 0 : canvas.bottom(), canvas.width(), 1));
+        if (by.x() != 0)
+            lines.push_back(QRect(0, to.centre.y(), canvas.width(), 1) & canvas);
+        if (by.y() != 0)
+            lines.push_back(QRect(to.centre.x(), 0, 1, canvas.height()) & canvas);
+        const QImage before = underlay(m_shown);
+        for (const QRect &line : lines) {
+            for (int y = line.top(); y <= line.bottom(); ++y) {
+                auto *row = reinterpret_cast<QRgb *>(m_image.scanLine(y + FrameTop));
+                const auto *now = reinterpret_cast<const QRgb *>(m_underlay.constScanLine(y + FrameTop));
+                for (int x = line.left(); x <= line.right(); ++x)
+                    if (const QPoint from = QPoint(x, y) - by; canvas.contains(from) && row[x] == before.pixel(from + QPoint(0, FrameTop)))
+                        row[x] = now[x];
+            }
+            CFramePainter painter(&m_image);
+            PaintDots(painter, to, line);
         }
     } else {
         // A scaled copy about the centres over the background and axes.
@@ -147,18 +173,28 @@ void CCanvasImage::ShowQuickly(const ShapeList &shapes)
 QRect CCanvasImage::BoundsOf(const CObjectStorage &shape) const
 {
     const QPoint centre = m_view.viewport.centre;
-    return shape.DrawnBounds(m_view.viewport.scale, m_view.viewport.rotation, centre.x(), centre.y()) &
-           m_view.viewport.CanvasRect();
+    return shape.DrawnBounds(m_view.viewport.scale, m_view.viewport.rotation, centre.x(), centre.y());
 }
 
 const std::vector<QRect> &CCanvasImage::Bounds(const ShapeList &shapes) const
 {
     if (!m_boundsCurrent) {
-        m_bounds.clear();
-        m_bounds.reserve(shapes.size());
-        for (const auto &shape : shapes)
-            m_bounds.push_back(BoundsOf(*shape));
-        m_boundsCurrent = true;
+        const CViewport &view = m_view.viewport, &was = m_boundsView;
+        // A box drawn about a moved centre is the box moved (far points are
+        // pulled in along their rays from the centre).
+        if (m_boundsKept && m_bounds.size() == shapes.size() && view.scale == was.scale &&
+            view.rotation == was.rotation) {
+            const QPoint by = view.centre - was.centre;
+            for (QRect &box : m_bounds)
+                box.translate(by);
+        } else {
+            m_bounds.clear();
+            m_bounds.reserve(shapes.size());
+            for (const auto &shape : shapes)
+                m_bounds.push_back(BoundsOf(*shape));
+        }
+        m_boundsView = view;
+        m_boundsCurrent = m_boundsKept = true;
     }
     return m_bounds;
 }

@@ -51,7 +51,8 @@ public:
 
     // Paints the area of the canvas, from the image brought up to date first.
     void Paint(QPainter &painter, const QRect &area, const ShapeList &shapes);
-    // The pixels each shape may cover in the view, as DrawnBounds gives them.
+    // The pixels each shape may cover in the view, as DrawnBounds gives them
+    // (reaching beyond the canvas where the shape does).
     const std::vector<QRect> &Bounds(const ShapeList &shapes) const;
 
 private:
@@ -95,7 +96,10 @@ private:
     CViewport m_shown;      // the view m_image's pixels show
     bool m_quick = false;   // the next paint may start from m_image
     bool m_rough = false;   // m_image shows the view quickly; the layers are stale
-    // A cache: every shape's box in the view, when m_boundsCurrent.
+    // A cache: every shape's box in the view, when m_boundsCurrent; in
+    // m_boundsView, when m_boundsKept.
     mutable std::vector<QRect> m_bounds;
+    mutable CViewport m_boundsView;
     mutable bool m_boundsCurrent = false;
+    mutable bool m_boundsKept = false;
 };
