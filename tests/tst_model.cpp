@@ -540,8 +540,9 @@ void tst_Model::mutatedImports()
     for (int i = 0; i < 50000; ++i) {
         const QByteArray bytes = Mutated(data, random);
         Refused([&] {
+            const ShapeList shapes = DecodeShapes(bytes); // first: a short text has no count to read
             qsizetype size = 17 + 4 * (uchar(bytes[5]) + 256 * uchar(bytes[6]));
-            for (const auto &shape : DecodeShapes(bytes))
+            for (const auto &shape : shapes)
                 size += 8 + 16 * shape->PointCount();
             QCOMPARE(size, bytes.size());
         });

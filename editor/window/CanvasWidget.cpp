@@ -88,9 +88,9 @@ void CCanvasWidget::SetCentre(QPoint centre)
 
 void CCanvasWidget::ShowView(double scale, QPoint offset)
 {
-    m_offset = offset;
+    m_offset = WholeSteps(offset.x(), offset.y()); // however far the wheel turns
     m_view.viewport.scale = scale;
-    m_view.viewport.centre = CanvasCentre(size()) + offset;
+    m_view.viewport.centre = CanvasCentre(size()) + m_offset;
     m_image.SetView(m_view, true);
     update();
     TrackPointer(m_pointer);
