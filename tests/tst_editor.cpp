@@ -494,6 +494,8 @@ void tst_Editor::quickViews()
     view.viewport.centre += QPoint(-30, 20);
     image.SetView(view, true);
     QStringList seen{off(Shown(image, shapes))};
+    const QPoint c = view.viewport.centre; // the boxes moved with it, as drawn there
+    QVERIFY(image.Bounds(shapes)[1] == shapes[1]->DrawnBounds(1, 0, c.x(), c.y()));
     const bool refined = image.Refine();
     seen << Str(refined, image.Refine()) << off(Shown(image, shapes));
     // A scaled copy: about one pixel in thirty is not a whole paint's.
