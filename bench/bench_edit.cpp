@@ -277,6 +277,8 @@ void BM_ZoomExact(benchmark::State &state)
     if (!window)
         return;
     int notches = 1;
+    Wheel(*window, {1200, 300}, notches);
+    window->Canvas().repaint();
     TimeEach(state, *window, [&] { window->Canvas().Refine(); }, [&] {
         Wheel(*window, {1200, 300}, notches = -notches);
         window->Canvas().repaint();

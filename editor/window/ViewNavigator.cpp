@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -51,7 +52,12 @@ bool CViewNavigator::CanZoomBy(double factor) const
 
 bool CViewNavigator::CanFit() const
 {
-    return FitScale(m_shapes, m_canvas.size(), FitMargin).has_value();
+    // Asked after every step: the first vertex off the centre answers, where
+    // the scale itself reads every vertex.
+    return std::any_of(m_shapes.begin(), m_shapes.end(), [](const auto &shape) {
+        return std::any_of(shape->Points().begin(), shape->Points().end(),
+                           [](const PolarPoint &p) { return p.radius != 0 && std::isfinite(p.radius); });
+    });
 }
 
 void CViewNavigator::ZoomBy(double factor, std::optional<QPoint> about)

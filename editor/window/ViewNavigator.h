@@ -46,6 +46,7 @@ public:
     void ActualSize();
     void FitDesign();
     bool CanZoomBy(double factor) const;
+    // Some vertex lies off the centre.
     bool CanFit() const;
 
     // The canvas's input; true when it was the navigator's.
