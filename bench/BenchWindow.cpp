@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QLayout>
 #include <QMouseEvent>
 #include <QTest>
 
@@ -33,6 +34,8 @@ CCountingDlg::CCountingDlg(CRecoveryFile *recovery)
 
 void ResizeClient(CPatternDlg &window, QSize client)
 {
+    // Before the window is first shown its parts have no sizes yet: lay them out.
+    window.layout()->activate();
     window.resize(client + window.size() - window.ClientArea().size());
 }
 

@@ -478,6 +478,19 @@ int CGoalReporter::PrintGoals() const
          }},
         EditGoal("Vertex drag, a pointer move, 10,000", "<= 8 ms", 8, {"BM_EditDragTop"}),
         EditGoal("Click that picks, 10,000", "<= 2 ms", 2, {"BM_PickClick", "BM_PickClickBeyondStars"}),
+        EditGoal("Pan step, 10,000, scale 1 and 2", "<= 16 ms", 16, {"BM_PanStep", "BM_PanStepZoomed"}),
+        EditGoal("Zoom step, the first picture", "<= 50 ms", 50, {"BM_ZoomStep"}),
+        {"Zoom step, the exact pixels", "<= 1 x repaint",
+         [](const Lookup &find, std::string &figure, bool &met) {
+             const Measured *exact = find("BM_ZoomExact");
+             const Measured *whole = find("BM_WholeRepaint");
+             if (!exact || !whole || whole->seconds <= 0)
+                 return false;
+             figure = Format("%.0f ms", exact->seconds * 1e3) +
+                      Format(" = %.2f x the whole canvas's", exact->seconds / whole->seconds);
+             met = exact->seconds <= 1.05 * whole->seconds;
+             return true;
+         }},
         EditGoal("Click that picks, 65,535", "<= 10 ms", 10, {"BM_PickClickLargest", "BM_PickClickLargestBeyondStars"}),
         FinishGoal("Finish a shape, 10,000 + recovery", "BM_FinishShape"),
         {"Finish a shape, 10,000, no recovery", "(reference)",

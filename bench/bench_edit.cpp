@@ -10,6 +10,7 @@
 #include "palette/ColourComboBox.h"
 
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QTest>
 
 #include <chrono>
@@ -240,6 +241,68 @@ void BM_PickClickLargestBeyondStars(benchmark::State &state)
     PickClick(state, 65535, true);
 }
 
+// A pan step during a middle drag: the pointer moves one grid step, back
+// and forth, and the canvas image moves; at scale 1 and at 2, where most
+// shapes cross the strips it uncovers.
+void PanStep(benchmark::State &state, double scale)
+{
+    auto window = OpenWindow(state, LargeDesign);
+    if (!window)
+        return;
+    window->Options().SetScale(scale);
+    window->Canvas().repaint();
+    Settle();
+    const QPoint at(900, 500); // in the client area
+    QTest::mousePress(&window->Canvas(), Qt::MiddleButton, {}, OnCanvas(at));
+    bool swing = false;
+    TimeEach(state, *window, [&] { Move(*window, at + QPoint((swing = !swing) ? 10 : 0, 0), Qt::MiddleButton); }, [] {});
+    QTest::mouseRelease(&window->Canvas(), Qt::MiddleButton, {}, OnCanvas(at));
+}
+
+void BM_PanStep(benchmark::State &state)
+{
+    PanStep(state, 1);
+}
+
+void BM_PanStepZoomed(benchmark::State &state)
+{
+    PanStep(state, 2);
+}
+
+void Wheel(CCountingDlg &window, QPoint at, int notches)
+{
+    QWidget &canvas = window.Canvas();
+    QWheelEvent wheel(OnCanvas(at), canvas.mapToGlobal(OnCanvas(at)), {}, {0, 120 * notches}, Qt::NoButton,
+                      Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(&canvas, &wheel);
+}
+
+// A zoom step, Ctrl+wheel about a point off the centre, in and out: the
+// picture that follows at once, then (timed alone) the exact pixels.
+void BM_ZoomStep(benchmark::State &state)
+{
+    auto window = OpenWindow(state, LargeDesign);
+    if (!window)
+        return;
+    int notches = 1;
+    TimeEach(state, *window, [&] { Wheel(*window, {1200, 300}, notches = -notches); }, [] {});
+    window->Canvas().Refine();
+}
+
+void BM_ZoomExact(benchmark::State &state)
+{
+    auto window = OpenWindow(state, LargeDesign);
+    if (!window)
+        return;
+    int notches = 1;
+    Wheel(*window, {1200, 300}, notches);
+    window->Canvas().repaint();
+    TimeEach(state, *window, [&] { window->Canvas().Refine(); }, [&] {
+        Wheel(*window, {1200, 300}, notches = -notches);
+        window->Canvas().repaint();
+    });
+}
+
 #define EDIT_BENCHMARK(name) BENCHMARK(name)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20)->Apply(Repeated)
 EDIT_BENCHMARK(BM_EditUndo);
 EDIT_BENCHMARK(BM_EditRedo);
@@ -253,6 +316,10 @@ EDIT_BENCHMARK(BM_EditTurnTopLivePreview);
 EDIT_BENCHMARK(BM_EditDragTopLivePreview);
 EDIT_BENCHMARK(BM_PickClick);
 EDIT_BENCHMARK(BM_PickClickBeyondStars);
+EDIT_BENCHMARK(BM_PanStep);
+EDIT_BENCHMARK(BM_PanStepZoomed);
+EDIT_BENCHMARK(BM_ZoomStep);
+BENCHMARK(BM_ZoomExact)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3)->Apply(Repeated);
 BENCHMARK(BM_PickClickLargest)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_PickClickLargestBeyondStars)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 

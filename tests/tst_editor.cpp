@@ -35,6 +35,7 @@ private slots:
     void bandInEveryCopy();
     void copiesDialog();
     void randomInput();
+    void quickViews();
 
 private:
     void OverlayChanged(const QRegion &area) override { m_changed |= area.boundingRect(); }
@@ -461,6 +462,57 @@ void tst_Editor::randomInput()
         for (const PolarPoint &p : m_done.back()->Points())
             QVERIFY(std::isfinite(p.radius) && p.angle >= -Pi / 2 && p.angle < 3 * Pi / 2);
     }
+}
+
+void tst_Editor::quickViews()
+{
+    // The pan that keeps the design point under the pointer as the scale
+    // changes, in whole grid steps, at most a million pixels either way.
+    const struct { double scale, to; QPoint pan, pointer; const char *kept; } rows[] = {
+        {1, 1.25, {}, {200, 125}, "0 0"}, {1, 2, {}, {300, 125}, "-100 0"}, {2, 1, {-100, 0}, {300, 125}, "0 0"},
+        {1, 1.25, {30, -20}, {100, 50}, "60 -10"}, {1, 1e6, {}, {0, 0}, "1000000 1000000"}};
+    for (const auto &r : rows) {
+        const QPoint kept = Window({400, 300}, r.scale, 0, false, r.pan).OffsetKeeping(r.pointer, r.to);
+        QCOMPARE(Str(kept.x(), kept.y()), r.kept);
+    }
+    // A pan step moves the pixels shown and paints the strips it uncovers as
+    // a whole paint does; a zoom step shows a scaled copy; both are exact
+    // once refined, and an edit meanwhile paints afresh.
+    ShapeList shapes = Design();
+    CCanvasImage image;
+    CanvasView view{Window({400, 300}), 4};
+    const auto off = [&](const QImage &quick) {
+        const QImage exact = Paint(view, shapes);
+        int pixels = 0;
+        for (int p = 0; p < 400 * 300; ++p)
+            pixels += quick.pixel(p % 400, p / 400) != exact.pixel(p % 400, p / 400);
+        return Str(pixels, quick.copy(370, 50, 30, 250) == exact.copy(370, 50, 30, 250) &&
+                               quick.copy(0, 50, 400, 20) == exact.copy(0, 50, 400, 20));
+    };
+    image.SetView(view);
+    Shown(image, shapes);
+    view.viewport.centre += QPoint(-30, 20);
+    image.SetView(view, true);
+    QStringList seen{off(Shown(image, shapes))};
+    const QPoint c = view.viewport.centre; // the boxes moved with it, as drawn there
+    QVERIFY(image.Bounds(shapes)[1] == shapes[1]->DrawnBounds(1, 0, c.x(), c.y()));
+    const bool refined = image.Refine();
+    seen << Str(refined, image.Refine()) << off(Shown(image, shapes));
+    // A scaled copy: about one pixel in thirty is not a whole paint's.
+    view.viewport.scale = 2;
+    image.SetView(view, true);
+    seen << off(Shown(image, shapes)).section(' ', 0, 0).left(2);
+    image.Refine();
+    seen << off(Shown(image, shapes));
+    view.viewport.centre += QPoint(10, 0);
+    image.SetView(view, true);
+    Shown(image, shapes);
+    shapes.push_back(MakeShape(2, {{1, 10}, {2, 90}}));
+    QVERIFY(!image.Appended(shapes, 3).isEmpty());
+    seen << off(Shown(image, shapes));
+    // Strips and their border are a whole paint's; the moved pixels all but
+    // four where guides leave the canvas.
+    QCOMPARE(seen.join(", "), "4 1, 1 0, 0 1, 43, 0 1, 0 1");
 }
 
 QTEST_MAIN(tst_Editor)

@@ -39,6 +39,7 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include <csignal>
 #include <set>
@@ -89,6 +90,7 @@ private slots:
     void clipboard();
     void livePreview();
     void fullScreen();
+    void zoomAndPan();
 };
 
 namespace {
@@ -313,7 +315,7 @@ void tst_Window::menusAndStatus()
                                "E&xport Image... Ctrl+Shift+E, Export &Animation..., &Print... Ctrl+P, -, &Quit Ctrl+Q\n"
                                "&Edit: &Undo Ctrl+Z, &Redo Ctrl+Shift+Z, -, Cu&t Ctrl+X, C&opy Ctrl+C, P&aste Ctrl+V, -, &Select All Ctrl+A, Select &None Esc, &Delete Del, Du&plicate Ctrl+D, -, "
                                "&Clear... Ctrl+Shift+Del, -, Select S&hapes S\n"
-                               "&View: Polar Gui&des Ctrl+G, &Smooth Edges, -, &Test F5, Live &Preview F6, Play &Full Screen F11\n"
+                               "&View: Zoom &In Ctrl++, Zoom &Out Ctrl+-, &Actual Size Ctrl+0, &Fit Design, -, Polar Gui&des Ctrl+G, &Smooth Edges, -, &Test F5, Live &Preview F6, Play F&ull Screen F11\n"
                                "&Shape: R&aise PgUp, &Lower PgDown, Raise to &Top Home, Lower to &Bottom End, -, Turn &Clockwise Ctrl+Right, "
                                "T&urn Anticlockwise Ctrl+Left, -, &Enlarge Ctrl+Shift+Up, &Reduce Ctrl+Shift+Down\n"
                                "&Copies: Copies Around the Centre: &3, &Copies..., &More Copies Ctrl+Up, &Fewer Copies Ctrl+Down, M&irror Copies Ctrl+M, "
@@ -1348,6 +1350,61 @@ void tst_Window::fullScreen()
         ended += Str(w->LivePreview().IsPlaying());
     }
     QCOMPARE(ended, "111");
+}
+
+void tst_Window::zoomAndPan()
+{
+    const Window w = Open();
+    CCanvasWidget &canvas = w->Canvas();
+    const auto wheel = [&](QPoint at, int dx, int dy, Qt::KeyboardModifiers keys) {
+        QWheelEvent e(at, canvas.mapToGlobal(at), {}, {dx, dy}, Qt::NoButton, keys, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&canvas, &e);
+    };
+    const auto drag = [&](Qt::MouseButton button, QPoint from, QPoint by) {
+        QTest::mousePress(&canvas, button, {}, from);
+        QTest::mouseMove(&canvas, from + by);
+        QTest::mouseRelease(&canvas, button, {}, from + by);
+    };
+    QStringList seen;
+    const auto note = [&] {
+        seen << Str(w->ScaleField().text(), canvas.Viewport().Offset().x(), canvas.Viewport().Offset().y(), w->Settings().scale);
+    };
+    m_seam->files = {File("a.png"), File("b.png")};
+    m_seam->sizes = {QSize(), QSize()};
+    QSignalSpy written(&w->Pictures(), &CPictureCommands::ImageFinished);
+    w->Commands().Action("image")->trigger();
+    QTRY_COMPARE(written.size(), 1);
+    // Keys zoom about the centre, Ctrl+wheel about the pointer; the wheel,
+    // Shift+wheel, a middle drag and Space with a left drag pan, in grid steps.
+    const QPoint at = canvas.Viewport().centre + QPoint(100, -60);
+    QTest::keyClick(&canvas, Qt::Key_Equal, Qt::ControlModifier);
+    note();
+    QTest::keyClick(&canvas, Qt::Key_Minus, Qt::ControlModifier);
+    wheel(at, 0, 240, Qt::ControlModifier);
+    note();
+    wheel(at, 0, -120, {});
+    wheel(at, 0, 120, Qt::ShiftModifier);
+    note();
+    drag(Qt::MiddleButton, at, {37, -12});
+    QTest::keyPress(&canvas, Qt::Key_Space);
+    drag(Qt::LeftButton, at, {-4, 26});
+    QTest::keyRelease(&canvas, Qt::Key_Space);
+    note();
+    // Pictures keep the centred view; a click is stored about the moved
+    // centre (which lies 5 pixels below a row of the grid): 55 and 50 pixels off it.
+    w->Commands().Action("image")->trigger();
+    QTRY_COMPARE(written.size(), 2);
+    const QPoint centre = canvas.Viewport().centre + Strip;
+    Draw(*w, {centre + QPoint(0, -50), centre + QPoint(50, 0)});
+    const std::vector<PolarPoint> &stored = w->Shapes().at(0)->Points();
+    seen << Str(w->Shapes().size(), stored[0].angle, stored[0].radius, stored[1].angle, stored[1].radius);
+    QTest::keyClick(&canvas, Qt::Key_0, Qt::ControlModifier);
+    note();
+    w->Commands().Action("fit")->trigger();
+    note();
+    QCOMPARE(seen.join(" | "), "1.25 0 0 1.25 | 1.5625 -60 30 1.5625 | 1.5625 -20 -10 1.5625 | 1.5625 20 10 1.5625 | "
+                               "1 0 35.2 1.4711276743 32.1596019876 | 1 0 0 1 | 3.83522727272727 0 0 3.83522727273");
+    QVERIFY(ReadFileBytes(File("a.png")) == ReadFileBytes(File("b.png")));
 }
 
 QTEST_MAIN(tst_Window)

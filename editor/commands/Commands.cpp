@@ -7,9 +7,10 @@
 #include <QMenu>
 #include <QWidget>
 
-void Say(QWidget *parent, QMessageBox::Icon icon, const QString &text)
+void Say(QWidget *parent, QMessageBox::Icon icon, const QString &text, const QString &caption)
 {
-    CDialogSeam::Current().Message(parent, icon, QCoreApplication::applicationName(), text, QMessageBox::Ok);
+    CDialogSeam::Current().Message(parent, icon, caption.isEmpty() ? QCoreApplication::applicationName() : caption,
+                                   text, QMessageBox::Ok);
 }
 
 CCommands::CCommands(QWidget &window, std::function<bool()> busy)

@@ -11,9 +11,10 @@ class QAction;
 class QMenu;
 class QWidget;
 
-// Tells the user something in a message box with the program's caption:
-// every message of the window goes through here (and the dialog seam).
-void Say(QWidget *parent, QMessageBox::Icon icon, const QString &text);
+// Tells the user something in a message box with the program's caption, or
+// the one given: every message of the window goes through here (and the
+// dialog seam).
+void Say(QWidget *parent, QMessageBox::Icon icon, const QString &text, const QString &caption = QString());
 
 // The window's commands by name, each made once: the text with its access
 // key, the keys (which work wherever the focus is in the window), what it

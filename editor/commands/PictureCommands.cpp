@@ -1,5 +1,6 @@
 #include "commands/PictureCommands.h"
 
+#include "commands/Commands.h"
 #include "drawing/Animation.h"
 #include "drawing/Picture.h"
 #include "platform/DialogSeam.h"
@@ -73,11 +74,6 @@ QSize CPictureCommands::CanvasSize() const
     return m_view().viewport.canvas.expandedTo(QSize(1, 1));
 }
 
-void CPictureCommands::Warn(const QString &caption, const QString &text)
-{
-    CDialogSeam::Current().Message(&m_window, QMessageBox::Warning, caption, text, QMessageBox::Ok);
-}
-
 std::optional<CPictureCommands::Asked> CPictureCommands::Ask(const QString &caption, const QString &sizeCaption,
                                                              const QString &path, PictureView &choices, bool image)
 {
@@ -108,7 +104,7 @@ std::optional<CPictureCommands::Asked> CPictureCommands::Ask(const QString &capt
     try {
         asked.shapes = CloneShapes(m_design());
     } catch (const std::bad_alloc &) {
-        Warn(caption, NoMemory(*size));
+        Say(&m_window, QMessageBox::Warning, NoMemory(*size), caption);
         return std::nullopt;
     }
     return asked;
@@ -207,7 +203,7 @@ void CPictureCommands::Ended(bool image, bool written, const QString &caption, c
     }
     m_progress = nullptr;
     if (!error.isEmpty())
-        Warn(caption, error);
+        Say(&m_window, QMessageBox::Warning, error, caption);
     if (image)
         emit ImageFinished(written);
     else

@@ -78,7 +78,6 @@ private:
     void StartWriting(const QString &caption, const QString &path, int steps, int showAfter, QSize size,
                       bool image, Job job);
     void Ended(bool image, bool written, const QString &caption, const QString &error);
-    void Warn(const QString &caption, const QString &text);
 
     QWidget &m_window;
     std::function<CanvasView()> m_view;

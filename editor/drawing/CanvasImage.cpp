@@ -5,7 +5,9 @@
 #include <QThread>
 
 #include <algorithm>
+#include <cstring>
 #include <numeric>
+#include <utility>
 #include <thread>
 
 namespace {
@@ -29,6 +31,26 @@ QRegion Area(const std::vector<QRect> &boxes)
     return all;
 }
 
+// Moves the canvas's pixels of a frame image by this much, in place.
+void ScrollCanvas(QImage &frame, QPoint by)
+{
+    const int width = frame.width() - std::abs(by.x());
+    const int rows = frame.height() - FrameTop - std::abs(by.y());
+    if (width <= 0 || rows <= 0)
+        return;
+    const qsizetype line = frame.bytesPerLine();
+    uchar *bits = frame.bits();
+    const int depth = frame.depth() / 8;
+    const auto at = [&](int row, int x) { return bits + (FrameTop + row) * line + x * depth; };
+    const int fromX = std::max(0, -by.x()), toX = std::max(0, by.x());
+    const int fromY = std::max(0, -by.y()), toY = std::max(0, by.y());
+    // Rows moving down are moved from the bottom, so that none is overwritten first.
+    for (int i = 0; i < rows; ++i) {
+        const int row = by.y() > 0 ? rows - 1 - i : i;
+        std::memmove(at(toY + row, toX), at(fromY + row, fromX), std::size_t(width) * depth);
+    }
+}
+
 void CopyArea(QImage &to, const QImage &from, const QRect &box)
 {
     CFramePainter painter(&to);
@@ -38,34 +60,140 @@ void CopyArea(QImage &to, const QImage &from, const QRect &box)
 
 } // namespace
 
-void CCanvasImage::SetView(const CanvasView &view)
+void CCanvasImage::SetView(const CanvasView &view, bool quick)
 {
     if (view == m_view)
         return;
+    const CViewport &from = m_view.viewport, &to = view.viewport;
+    quick = quick && (m_current || m_rough || m_quick) && view.guideSpokes == m_view.guideSpokes &&
+            to.canvas == from.canvas && to.gridOrigin == from.gridOrigin && to.rotation == from.rotation &&
+            to.animating == from.animating && !from.animating;
     m_view = view;
     m_underlay = QImage();
-    Invalidate();
+    // The boxes stay, to be moved with the centre when the scale is the same.
+    m_current = m_rough = false;
+    m_boundsCurrent = false;
+    m_quick = quick;
 }
 
 void CCanvasImage::Invalidate()
 {
     m_current = false;
+    m_rough = false;
+    m_quick = false;
     m_boundsCurrent = false;
+    m_boundsKept = false;
+}
+
+bool CCanvasImage::Refine()
+{
+    const bool rough = m_rough || m_quick;
+    m_rough = m_quick = false;
+    return rough;
+}
+
+void CCanvasImage::ShowQuickly(const ShapeList &shapes)
+{
+    const CViewport &to = m_view.viewport;
+    const QRect canvas = to.CanvasRect();
+    const QPoint by = to.centre - m_shown.centre;
+    const auto underlay = [&](const CViewport &view) {
+        QImage image = FrameImage(view.canvas, QImage::Format_RGB32);
+        CFramePainter painter(&image);
+        PaintUnderlay(painter, {view, m_view.guideSpokes});
+        return image;
+    };
+    m_underlay = underlay(to);
+    if (to.scale == m_shown.scale && canvas.intersects(canvas.translated(by))) {
+        // The pixels kept move. The strips they uncover, with the old border
+        // beside them, are painted as a repaint paints a box.
+        ScrollCanvas(m_image, by);
+        const QRect moved = canvas.translated(by);
+        QRegion painted = QRegion(canvas) - moved;
+        if (by.x() != 0)
+            painted += QRect(by.x() > 0 ? moved.left() : moved.right(), 0, 1, canvas.height());
+        if (by.y() != 0)
+            painted += QRect(0, by.y() > 0 ? moved.top() : moved.bottom(), canvas.width(), 1);
+        painted &= canvas;
+        const std::vector<QRect> &bounds = Bounds(shapes);
+        std::vector<std::size_t> meeting;
+        for (const QRect &box : painted) {
+            CFramePainter painter(&m_image); // each with the clip of its own box
+            painter.setCompositionMode(QPainter::CompositionMode_Source);
+            painter.drawImage(box.topLeft(), m_underlay, FrameRect(box));
+            painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+            meeting.clear();
+            for (std::size_t i = 0; i < shapes.size(); ++i)
+                if (box.intersects(bounds[i]))
+                    meeting.push_back(i);
+            PaintShapesAt(painter, to, shapes, meeting, box);
+            PaintDots(painter, to, box);
+        }
+        // The border on the far sides, and the axes along the pan (whose
+        // dashes start at the canvas's edge): where no shape covered the
+        // old ones they show the new ones, the dots over them.
+        std::vector<QRect> lines;
+        if (by.x() != 0)
+            lines.push_back(QRect(by.x() < 0 ? 0 : canvas.right(), 0, 1, canvas.height()));
+        if (by.y() != 0)
+            lines.push_back(QRect(0, by.y() < 0 ? 0 : canvas.bottom(), canvas.width(), 1));
+        if (by.x() != 0)
+            lines.push_back(QRect(0, to.centre.y(), canvas.width(), 1) & canvas);
+        if (by.y() != 0)
+            lines.push_back(QRect(to.centre.x(), 0, 1, canvas.height()) & canvas);
+        const QImage before = underlay(m_shown);
+        for (const QRect &line : lines) {
+            for (int y = line.top(); y <= line.bottom(); ++y) {
+                auto *row = reinterpret_cast<QRgb *>(m_image.scanLine(y + FrameTop));
+                const auto *now = reinterpret_cast<const QRgb *>(m_underlay.constScanLine(y + FrameTop));
+                for (int x = line.left(); x <= line.right(); ++x)
+                    if (const QPoint from = QPoint(x, y) - by; canvas.contains(from) && row[x] == before.pixel(from + QPoint(0, FrameTop)))
+                        row[x] = now[x];
+            }
+            CFramePainter painter(&m_image);
+            PaintDots(painter, to, line);
+        }
+    } else {
+        // A scaled copy about the centres over the background and axes.
+        QImage scaled = m_underlay.copy();
+        CFramePainter painter(&scaled);
+        const double k = to.scale / m_shown.scale;
+        painter.setClipRect(canvas);
+        painter.translate(to.centre);
+        painter.scale(k, k);
+        painter.translate(-m_shown.centre);
+        painter.drawImage(QRectF(canvas), m_image, QRectF(FrameRect(canvas)));
+        painter.end();
+        m_image = std::move(scaled);
+    }
+    m_shown = to;
+    m_rough = true;
 }
 
 QRect CCanvasImage::BoundsOf(const CObjectStorage &shape) const
 {
-    return DrawnBox(shape, m_view.viewport) & m_view.viewport.CanvasRect();
+    return DrawnBox(shape, m_view.viewport);
 }
 
 const std::vector<QRect> &CCanvasImage::Bounds(const ShapeList &shapes) const
 {
     if (!m_boundsCurrent) {
-        m_bounds.clear();
-        m_bounds.reserve(shapes.size());
-        for (const auto &shape : shapes)
-            m_bounds.push_back(BoundsOf(*shape));
-        m_boundsCurrent = true;
+        const CViewport &view = m_view.viewport, &was = m_boundsView;
+        // A box drawn about a moved centre is the box moved (far points are
+        // pulled in along their rays from the centre).
+        if (m_boundsKept && m_bounds.size() == shapes.size() && view.scale == was.scale &&
+            view.rotation == was.rotation) {
+            const QPoint by = view.centre - was.centre;
+            for (QRect &box : m_bounds)
+                box.translate(by);
+        } else {
+            m_bounds.clear();
+            m_bounds.reserve(shapes.size());
+            for (const auto &shape : shapes)
+                m_bounds.push_back(BoundsOf(*shape));
+        }
+        m_boundsView = view;
+        m_boundsCurrent = m_boundsKept = true;
     }
     return m_bounds;
 }
@@ -326,7 +454,11 @@ void CCanvasImage::PaintLayers(const ShapeList &shapes)
 
 void CCanvasImage::Paint(QPainter &painter, const QRect &area, const ShapeList &shapes)
 {
-    if (!m_current) {
+    if (m_quick) {
+        ShowQuickly(shapes);
+        m_quick = false;
+    }
+    if (!m_current && !m_rough) {
         if (m_image.size() != m_view.viewport.canvas + QSize(0, FrameTop))
             m_image = FrameImage(m_view.viewport.canvas, QImage::Format_RGB32);
         if (m_view.viewport.animating) {
@@ -344,6 +476,7 @@ void CCanvasImage::Paint(QPainter &painter, const QRect &area, const ShapeList &
         }
         Bounds(shapes);
         m_current = true;
+        m_shown = m_view.viewport;
     }
     const QRect shown = area & m_view.viewport.CanvasRect();
     if (!shown.isEmpty())

@@ -29,11 +29,18 @@ public:
 
     explicit CCanvasImage(std::size_t layerShapes = 1000) : m_layerShapes(layerShapes) {}
 
-    // The view the image shows; a different one is painted afresh when next asked.
-    void SetView(const CanvasView &view);
+    // The view the image shows; a different one is painted afresh when next
+    // asked. A quick change (a pan or zoom step, the canvas and guides as
+    // before) is shown at first from the pixels shown so far: a pan moves
+    // them and paints only the uncovered strips, a zoom shows a scaled copy.
+    // Such a picture stays until Refine().
+    void SetView(const CanvasView &view, bool quick = false);
     const CanvasView &View() const { return m_view; }
     // The shapes were replaced: paint afresh when next asked.
     void Invalidate();
+    // After a quick change: the exact pixels are painted when next asked;
+    // false when they are there already.
+    bool Refine();
 
     // The design changed as the document's signals say; each returns the
     // pixels that changed, shapes being the design as it is now.
@@ -45,7 +52,8 @@ public:
 
     // Paints the area of the canvas, from the image brought up to date first.
     void Paint(QPainter &painter, const QRect &area, const ShapeList &shapes);
-    // The pixels each shape may cover in the view, as DrawnBounds gives them.
+    // The pixels each shape may cover in the view, as DrawnBounds gives them
+    // (reaching beyond the canvas where the shape does).
     const std::vector<QRect> &Bounds(const ShapeList &shapes) const;
 
 private:
@@ -71,6 +79,8 @@ private:
     QRegion Repaint(const ShapeList &shapes, QRegion area, Dirty dirty);
     // Keeps the top shapes few: those past TopShapes go onto the layers below.
     void Settle(const ShapeList &shapes);
+    // The picture of a quick change, from the pixels shown so far.
+    void ShowQuickly(const ShapeList &shapes);
     // Paints every layer and lays them over each other.
     void PaintLayers(const ShapeList &shapes);
     // The underlay and every layer: the canvas below the top shapes.
@@ -84,7 +94,13 @@ private:
     std::size_t m_split = 0;
     std::size_t m_layerShapes;
     bool m_current = false; // the images show the design in the view
-    // A cache: every shape's box in the view, when m_boundsCurrent.
+    CViewport m_shown;      // the view m_image's pixels show
+    bool m_quick = false;   // the next paint may start from m_image
+    bool m_rough = false;   // m_image shows the view quickly; the layers are stale
+    // A cache: every shape's box in the view, when m_boundsCurrent; in
+    // m_boundsView, when m_boundsKept.
     mutable std::vector<QRect> m_bounds;
+    mutable CViewport m_boundsView;
     mutable bool m_boundsCurrent = false;
+    mutable bool m_boundsKept = false;
 };

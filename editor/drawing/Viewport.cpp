@@ -2,6 +2,7 @@
 
 #include "model/DrawMapping.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -25,6 +26,26 @@ int RoundSnap(int v)
 QPoint CanvasCentre(QSize canvas)
 {
     return {canvas.width() / 2, canvas.height() / 2};
+}
+
+QPoint WholeSteps(double dx, double dy)
+{
+    const auto steps = [](double d) {
+        if (!std::isfinite(d))
+            return 0;
+        return static_cast<int>(std::round(std::clamp(d, double(-MostPan), double(MostPan)) / GridPitch)) * GridPitch;
+    };
+    return {steps(dx), steps(dy)};
+}
+
+QPoint CViewport::OffsetKeeping(QPoint pixel, double newScale) const
+{
+    // The design point under pixel is (pixel - centre) / scale from the
+    // centre; at the new scale the centre lies that times newScale away.
+    const double k = newScale / scale;
+    const QPoint middle = CanvasCentre(canvas);
+    return WholeSteps(pixel.x() - (pixel.x() - centre.x()) * k - middle.x(),
+                      pixel.y() - (pixel.y() - centre.y()) * k - middle.y());
 }
 
 CViewport CViewport::Centred(QSize canvas, double scale, double rotation, bool animating)

@@ -22,6 +22,12 @@ int RoundSnap(int v);
 // view is centred: its middle, halves rounded down.
 QPoint CanvasCentre(QSize canvas);
 
+// The pan moves the centre in whole grid steps, so that grid points keep
+// their places in the design and snapping stays repeatable: the nearest
+// whole steps to an offset, at most MostPan pixels either way.
+inline constexpr int MostPan = 1000000;
+QPoint WholeSteps(double dx, double dy);
+
 // One view of the design: the canvas it is drawn on, where on that canvas
 // the polar centre lies, the scale and rotation, and whether it is a frame
 // of the preview. Every conversion between canvas pixels and polar
@@ -53,6 +59,12 @@ struct CViewport
     QPoint ToPixel(const PolarPoint &vertex) const;
     // The pixel of a point given as the screen shows it (see ScreenPolar).
     QPoint ScreenPixel(const PolarPoint &onScreen) const;
+
+    // The centre's place from the middle of the canvas (the pan).
+    QPoint Offset() const { return centre - CanvasCentre(canvas); }
+    // The pan that keeps the design point at pixel where it is when the
+    // scale becomes scale, as near as whole grid steps allow.
+    QPoint OffsetKeeping(QPoint pixel, double newScale) const;
 
     // PressSnap and RoundSnap in the grid's frame.
     QPoint PressSnap(QPoint pixel) const;

@@ -4,6 +4,7 @@
 #include "export/DesignReader.h"
 #include "model/Copies.h"
 #include "model/DesignDocument.h"
+#include "commands/Commands.h"
 #include "platform/DialogSeam.h"
 #include "platform/OutputFile.h"
 #include "platform/SettingsStore.h"
@@ -21,12 +22,6 @@ namespace {
 
 const QString RecentSection = QStringLiteral("Recent");
 const QString FolderEntry = QStringLiteral("Folder");
-
-void Warn(QWidget *parent, const QString &text)
-{
-    CDialogSeam::Current().Message(parent, QMessageBox::Warning, QCoreApplication::applicationName(),
-                                   text, QMessageBox::Ok);
-}
 
 // A folder as the user knows it: the home folder and those in it from ~.
 QString ShownFolder(const QString &folder)
@@ -138,10 +133,10 @@ bool CDocumentManager::Open(const QString &path)
     try {
         shapes = ReadDesign(path);
     } catch (const CDesignReadError &e) {
-        Warn(&m_window, DesignReadMessage(path, e));
+        Say(&m_window, QMessageBox::Warning, DesignReadMessage(path, e));
         return false;
     } catch (const std::bad_alloc &) {
-        Warn(&m_window, QStringLiteral("%1 is too large to open.").arg(path));
+        Say(&m_window, QMessageBox::Warning, QStringLiteral("%1 is too large to open.").arg(path));
         return false;
     }
     if (!KeepOrDropChanges(QStringLiteral("opening %1").arg(QFileInfo(path).fileName())))
@@ -158,11 +153,10 @@ void CDocumentManager::OpenDropped(const QStringList &files)
         return;
     Open(files.constFirst());
     if (files.size() > 1)
-        CDialogSeam::Current().Message(&m_window, QMessageBox::Information, QCoreApplication::applicationName(),
-                                       QStringLiteral("%1 files were dropped; only the first, %2, was opened.")
-                                           .arg(files.size())
-                                           .arg(QFileInfo(files.constFirst()).fileName()),
-                                       QMessageBox::Ok);
+        Say(&m_window, QMessageBox::Information,
+            QStringLiteral("%1 files were dropped; only the first, %2, was opened.")
+                .arg(files.size())
+                .arg(QFileInfo(files.constFirst()).fileName()));
 }
 
 bool CDocumentManager::New()
@@ -204,12 +198,12 @@ bool CDocumentManager::Write(const QString &path)
         emit Written(FileName());
         return true;
     } catch (const CFileException &e) {
-        Warn(&m_window, QStringLiteral("Problem opening file!\n") + e.Description().left(255));
+        Say(&m_window, QMessageBox::Warning, QStringLiteral("Problem opening file!\n") + e.Description().left(255));
     } catch (const CDesignLimitError &e) {
-        Warn(&m_window, QString::fromStdString(e.what()));
+        Say(&m_window, QMessageBox::Warning, QString::fromStdString(e.what()));
     } catch (const std::bad_alloc &) {
-        CDialogSeam::Current().Message(&m_window, QMessageBox::Warning, QStringLiteral("Memory Problem"),
-                                       QStringLiteral("Memory allocation problem"), QMessageBox::Ok);
+        Say(&m_window, QMessageBox::Warning, QStringLiteral("Memory allocation problem"),
+            QStringLiteral("Memory Problem"));
     }
     return false;
 }

@@ -3,6 +3,7 @@
 #include "export/Recovery.h"
 #include "model/Copies.h"
 #include "model/DesignDocument.h"
+#include "commands/Commands.h"
 #include "platform/DialogSeam.h"
 #include "platform/OutputFile.h"
 
@@ -11,12 +12,6 @@
 #include <new>
 
 namespace {
-
-void Warn(QWidget *parent, const QString &text)
-{
-    CDialogSeam::Current().Message(parent, QMessageBox::Warning, QCoreApplication::applicationName(),
-                                   text, QMessageBox::Ok);
-}
 
 // The design in the crash copy, or nothing after telling the user why not.
 std::optional<ShapeList> Replayed(QWidget *parent, CCrashCopy &copy)
@@ -27,13 +22,13 @@ std::optional<ShapeList> Replayed(QWidget *parent, CCrashCopy &copy)
         return copy.Replay();
     } catch (const CJournalError &e) {
         const QString aside = copy.SetAside();
-        Warn(parent, QStringLiteral("The recovery copy %1 cannot be restored.\n%2\n").arg(name, e.what()) +
+        Say(parent, QMessageBox::Warning, QStringLiteral("The recovery copy %1 cannot be restored.\n%2\n").arg(name, e.what()) +
                          (aside.isEmpty() ? QStringLiteral("It could not be renamed; it stays where it is.")
                                           : QStringLiteral("It was renamed to %1.").arg(aside)));
     } catch (const CFileException &e) {
-        Warn(parent, QStringLiteral("The recovery copy %1 cannot be read: %2.").arg(name, e.Description()) + stays);
+        Say(parent, QMessageBox::Warning, QStringLiteral("The recovery copy %1 cannot be read: %2.").arg(name, e.Description()) + stays);
     } catch (const std::bad_alloc &) {
-        Warn(parent, QStringLiteral("The recovery copy %1 is too large to restore in the memory there is.").arg(name) + stays);
+        Say(parent, QMessageBox::Warning, QStringLiteral("The recovery copy %1 is too large to restore in the memory there is.").arg(name) + stays);
     }
     return std::nullopt;
 }
@@ -82,7 +77,7 @@ bool OfferRecovery(QWidget *parent, CRecoveryFile &recovery, CDesignDocument &do
             copy.Discard();
         } catch (const CFileException &e) {
             const QString why = e.Description();
-            Warn(parent, QStringLiteral("The recovery copy could not be written: ") + why +
+            Say(parent, QMessageBox::Warning, QStringLiteral("The recovery copy could not be written: ") + why +
                              (why.endsWith('.') ? "" : "."));
         }
         return true;

@@ -7,8 +7,17 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 #include <utility>
+
+namespace {
+
+// Zoom and pan steps closer together than this are shown from the pixels
+// shown so far; the exact pixels follow the last.
+constexpr int RefineDelay = 60;
+
+} // namespace
 
 CCanvasWidget::CCanvasWidget(CDesignDocument &document, CSelection &selection, Entry entry, QWidget *parent)
     : QWidget(parent), m_document(document), m_selection(selection), m_entry(std::move(entry))
@@ -21,6 +30,9 @@ CCanvasWidget::CCanvasWidget(CDesignDocument &document, CSelection &selection, E
     // undo would otherwise keep Ctrl+Z from the design.
     setFocusPolicy(Qt::StrongFocus);
     ConnectDocument();
+    m_refine.setSingleShot(true);
+    m_refine.setInterval(RefineDelay);
+    connect(&m_refine, &QTimer::timeout, this, &CCanvasWidget::Refine);
 }
 
 void CCanvasWidget::ConnectDocument()
@@ -75,11 +87,31 @@ void CCanvasWidget::SetCentre(QPoint centre)
     ViewChanged();
 }
 
+void CCanvasWidget::ShowView(double scale, QPoint offset)
+{
+    m_offset = WholeSteps(offset.x(), offset.y()); // however far the wheel turns
+    m_view.viewport.scale = scale;
+    m_view.viewport.centre = CanvasCentre(size()) + m_offset;
+    m_image.SetView(m_view, true);
+    update();
+    TrackPointer(m_pointer);
+    m_tools.Selector().SelectionMoved(); // its outline follows
+    m_refine.start();
+}
+
+void CCanvasWidget::Refine()
+{
+    m_refine.stop();
+    if (m_image.Refine())
+        update();
+}
+
 void CCanvasWidget::ViewChanged()
 {
     m_image.SetView(m_view);
     update();
     TrackPointer(m_pointer);
+    m_tools.Selector().SelectionMoved(); // its outline follows
 }
 
 void CCanvasWidget::TrackPointer(std::optional<QPoint> pos)
@@ -203,6 +235,10 @@ void CCanvasWidget::Mouse(QMouseEvent &event)
 {
     if (m_animating)
         return;
+    if (m_navigator.Mouse(event)) {
+        TrackPointer(event.position().toPoint());
+        return;
+    }
     CAbstractTool &tool = m_tools.Active();
     switch (event.type()) {
     case QEvent::MouseButtonPress: {
@@ -226,6 +262,18 @@ void CCanvasWidget::Mouse(QMouseEvent &event)
 bool CCanvasWidget::Key(QKeyEvent &event)
 {
     return m_animating || m_tools.Active().KeyPressed(event);
+}
+
+void CCanvasWidget::keyReleaseEvent(QKeyEvent *event)
+{
+    if (!m_navigator.Key(*event, false))
+        QWidget::keyReleaseEvent(event);
+}
+
+void CCanvasWidget::wheelEvent(QWheelEvent *event)
+{
+    if (!m_animating)
+        m_navigator.Wheel(*event);
 }
 
 void CCanvasWidget::mousePressEvent(QMouseEvent *event)
@@ -257,7 +305,9 @@ void CCanvasWidget::leaveEvent(QEvent *event)
 void CCanvasWidget::keyPressEvent(QKeyEvent *event)
 {
     // Keys no tool takes go nowhere else: the window has no use for them.
-    Key(*event);
+    // Space is the pan's on the canvas only, where the strip's buttons never see it.
+    if (!m_animating && !m_navigator.Key(*event, true))
+        Key(*event);
 }
 
 void CCanvasWidget::contextMenuEvent(QContextMenuEvent *event)
@@ -274,8 +324,10 @@ bool CCanvasWidget::event(QEvent *event)
     case QEvent::WindowDeactivate:
     case QEvent::Hide:
         m_tools.Active().Interrupt();
+        m_navigator.Forget();
         break;
     case QEvent::FocusOut:
+        m_navigator.Forget(); // Space is let go where the canvas no longer hears it
         if (static_cast<QFocusEvent *>(event)->reason() == Qt::PopupFocusReason)
             m_tools.Active().Interrupt();
         break;

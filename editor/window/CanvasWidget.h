@@ -4,7 +4,9 @@
 #include "tools/Readout.h"
 #include "tools/ToolHost.h"
 #include "tools/ToolManager.h"
+#include "window/ViewNavigator.h"
 
+#include <QTimer>
 #include <QWidget>
 
 #include <chrono>
@@ -41,6 +43,12 @@ public:
     // Moves the polar centre to this pixel of the canvas; it keeps its
     // place from the middle as the canvas is resized.
     void SetCentre(QPoint centre);
+    // Zoom and pan: the scale and the centre's place from the middle, shown
+    // at first from the pixels shown so far, exactly once the steps pause.
+    void ShowView(double scale, QPoint offset);
+    // The exact pixels of the view now.
+    void Refine();
+    CViewNavigator &Navigator() { return m_navigator; }
 
     CToolManager &Tools() { return m_tools; }
     const CToolManager &Tools() const { return m_tools; }
@@ -67,6 +75,8 @@ protected:
     void moveEvent(QMoveEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
@@ -112,4 +122,6 @@ private:
     // After the document's connections to the image: the tools are told of
     // each change after the canvas.
     CToolManager m_tools{*this};
+    CViewNavigator m_navigator{*this, m_document.Shapes()};
+    QTimer m_refine; // the exact pixels once zoom and pan steps pause
 };

@@ -63,7 +63,7 @@ QStringList DroppedFiles(const QMimeData *data)
 const std::pair<const char *, QStringList> MenuBar[] = {
     {"&File", {"new", "open", "recent", "importSvg", "save", "generate", "-", "image", "animation", "print", "-", "quit"}},
     {"&Edit", {"undo", "redo", "-", "cut", "copy", "paste", "-", "selectAll", "none", "delete", "duplicate", "-", "clear", "-", "selectMode"}},
-    {"&View", {"guides", "smooth", "-", "test", "livePreview", "play"}},
+    {"&View", {"zoomIn", "zoomOut", "actualSize", "fit", "-", "guides", "smooth", "-", "test", "livePreview", "play"}},
     {"&Shape", {"raise", "lower", "top", "bottom", "-", "clockwise", "anticlockwise", "-", "enlarge", "reduce"}},
     {"&Copies", {"count", "copies", "more", "fewer", "mirror", "cycle", "-", "snap"}},
     {"&Help", {"about"}},
@@ -220,11 +220,12 @@ void CPatternDlg::CreateCommands()
     c.Adopt("smooth", options[7]);
     c.Make("test", QStringLiteral("&Test"), {Qt::Key_F5}, [this] { OnTest(); });
     c.Adopt("livePreview", m_live->ToggleAction());
-    c.Make("play", QStringLiteral("Play &Full Screen"), {Qt::Key_F11}, [this] {
+    c.Make("play", QStringLiteral("Play F&ull Screen"), {Qt::Key_F11}, [this] {
         m_live->SetHeld(true);
         connect(CPlayerWindow::Open(*this, Shapes()), &QObject::destroyed, m_live,
                 [live = m_live] { live->SetHeld(false); });
     });
+    CreateZoomCommands();
     c.Make("about", Strings::AboutMenu(), {Qt::Key_F1}, [this] { emit AboutRequested(); });
 
     QUndoStack &stack = m_document.UndoStack();
@@ -239,6 +240,32 @@ void CPatternDlg::CreateCommands()
     connect(&stack, &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
     undo->setEnabled(false);
     redo->setEnabled(false);
+}
+
+void CPatternDlg::CreateZoomCommands()
+{
+    CViewNavigator &view = m_canvas->Navigator();
+    QAction *in = m_commands.Make("zoomIn", QStringLiteral("Zoom &In"),
+                                  {QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)},
+                                  [&view] { view.ZoomBy(ZoomStep); }, QStringLiteral("The scale is as large as zooming makes it."));
+    QAction *out = m_commands.Make("zoomOut", QStringLiteral("Zoom &Out"), {QKeySequence::ZoomOut},
+                                   [&view] { view.ZoomBy(1 / ZoomStep); }, QStringLiteral("The scale is as small as it can be."));
+    m_commands.Make("actualSize", QStringLiteral("&Actual Size"), {QKeySequence(Qt::CTRL | Qt::Key_0)},
+                    [&view] { view.ActualSize(); });
+    QAction *fit = m_commands.Make("fit", QStringLiteral("&Fit Design"), {}, [&view] { view.FitDesign(); },
+                                   QStringLiteral("There is nothing to fit: the design has no shapes off the centre."));
+    const auto greys = [in, out, fit, &view] {
+        in->setEnabled(view.CanZoomBy(ZoomStep));
+        out->setEnabled(view.CanZoomBy(1 / ZoomStep));
+        fit->setEnabled(view.CanFit());
+    };
+    connect(&m_document.UndoStack(), &QUndoStack::indexChanged, this, greys);
+    connect(&m_options, &COptions::ViewChanged, this, greys);
+    connect(&view, &CViewNavigator::ScaleChosen, this, [this](double scale) {
+        m_options.SetScale(scale);
+        m_strip->scaleField->setText(FormatScaleField(Scale()));
+    });
+    greys();
 }
 
 void CPatternDlg::CreateMenuBar()

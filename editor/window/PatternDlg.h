@@ -93,6 +93,8 @@ protected:
 private:
     void ConnectControls();
     void CreateCommands();
+    // Zoom In, Zoom Out, Actual Size and Fit Design, greyed as the view allows.
+    void CreateZoomCommands();
     void CreateMenuBar();
     void ConnectStatus();
     void LoadSettings();
