@@ -4,6 +4,7 @@
 #include "model/PainterToolsGuard.h"
 #include "platform/LittleEndian.h"
 
+#include <QPaintEngine>
 #include <QPainter>
 
 #include <algorithm>
@@ -149,10 +150,23 @@ void CObjectStorage::DrawSmooth(QPainter &painter, double scale, double rotation
     if (count == 0)
         return;
     PainterToolsGuard guard(painter);
+    const bool closed = m_type == CPolyStorage::TypeValue;
+    // On pixels, the fill without antialiasing at the same unrounded
+    // vertices: the plain rasteriser's cost goes with the area, the
+    // antialiased one's with every edge cell, several times dearer. The
+    // antialiased outline drawn next covers the fill's stair steps. A page
+    // (PDF, printer) keeps one exact path with its fill and outline.
+    const QPaintEngine *engine = painter.paintEngine();
+    const bool split = closed && engine && engine->type() == QPaintEngine::Raster;
+    if (split) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QBrush(ToQColor(FillColour()), Qt::SolidPattern));
+        painter.drawPolygon(points, count, Qt::OddEvenFill);
+    }
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setPen(OutlinePen(PenColour()));
-    if (m_type == CPolyStorage::TypeValue) {
-        painter.setBrush(QBrush(ToQColor(FillColour()), Qt::SolidPattern));
+    if (closed) {
+        painter.setBrush(split ? QBrush(Qt::NoBrush) : QBrush(ToQColor(FillColour()), Qt::SolidPattern));
         painter.drawPolygon(points, count, Qt::OddEvenFill);
     } else {
         painter.drawPolyline(points, count);
