@@ -61,15 +61,9 @@ CClipboardCommands::CClipboardCommands(Context context)
     update();
 }
 
-QAction *CClipboardCommands::Make(const QString &text, const QKeySequence &key,
-                                  const std::function<void()> &command)
+QAction *CClipboardCommands::Make(const QString &text, const QKeySequence &key, const std::function<void()> &command)
 {
-    auto *action = new QAction(text, this);
-    action->setShortcut(key);
-    connect(action, &QAction::triggered, this, [this, command] {
-        if (!m_context.busy())
-            command();
-    });
+    QAction *action = UnlessBusy(this, text, {key}, m_context.busy, command);
     m_context.window.addAction(action); // the keys work wherever the focus is in the window
     return action;
 }

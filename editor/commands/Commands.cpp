@@ -13,6 +13,18 @@ void Say(QWidget *parent, QMessageBox::Icon icon, const QString &text, const QSt
                                    text, QMessageBox::Ok);
 }
 
+QAction *UnlessBusy(QObject *owner, const QString &text, const QList<QKeySequence> &keys,
+                    std::function<bool()> busy, std::function<void()> run)
+{
+    auto *action = new QAction(text, owner);
+    action->setShortcuts(keys);
+    QObject::connect(action, &QAction::triggered, owner, [busy = std::move(busy), run = std::move(run)] {
+        if (!busy())
+            run();
+    });
+    return action;
+}
+
 CCommands::CCommands(QWidget &window, std::function<bool()> busy)
     : QObject(&window), m_window(window), m_busy(std::move(busy))
 {
@@ -21,13 +33,7 @@ CCommands::CCommands(QWidget &window, std::function<bool()> busy)
 QAction *CCommands::Make(const QString &name, const QString &text, const QList<QKeySequence> &keys,
                          const std::function<void()> &run, const QString &whyGreyed)
 {
-    auto *action = new QAction(text, this);
-    action->setShortcuts(keys);
-    connect(action, &QAction::triggered, this, [this, run] {
-        if (!m_busy())
-            run();
-    });
-    return Adopt(name, action, whyGreyed);
+    return Adopt(name, UnlessBusy(this, text, keys, m_busy, run), whyGreyed);
 }
 
 QAction *CCommands::Adopt(const QString &name, QAction *action, const QString &whyGreyed)

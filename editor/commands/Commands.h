@@ -16,6 +16,10 @@ class QWidget;
 // dialog seam).
 void Say(QWidget *parent, QMessageBox::Icon icon, const QString &text, const QString &caption = QString());
 
+// An action of owner's with these keys that runs unless busy says no.
+QAction *UnlessBusy(QObject *owner, const QString &text, const QList<QKeySequence> &keys,
+                    std::function<bool()> busy, std::function<void()> run);
+
 // The window's commands by name, each made once: the text with its access
 // key, the keys (which work wherever the focus is in the window), what it
 // does, and why it is greyed, shown as its status tip while it is. The menu

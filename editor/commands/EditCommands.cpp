@@ -1,5 +1,7 @@
 #include "commands/EditCommands.h"
 
+#include "commands/Commands.h"
+
 #include "tools/Selection.h"
 #include "tools/ToolManager.h"
 #include "platform/DialogSeam.h"
@@ -88,15 +90,9 @@ CEditCommands::CEditCommands(Context context)
     UpdateActions();
 }
 
-QAction *CEditCommands::Make(const QString &text, const QList<QKeySequence> &keys,
-                             const std::function<void()> &command)
+QAction *CEditCommands::Make(const QString &text, const QList<QKeySequence> &keys, const std::function<void()> &command)
 {
-    auto *action = new QAction(text, this);
-    action->setShortcuts(keys);
-    connect(action, &QAction::triggered, this, [this, command] {
-        if (!m_context.busy())
-            command();
-    });
+    QAction *action = UnlessBusy(this, text, keys, m_context.busy, command);
     m_context.window.addAction(action); // the keys work wherever the focus is in the window
     return action;
 }
